@@ -1,0 +1,66 @@
+#include "engine/Globals.h"
+
+int32_t XDIM = 0;
+int32_t YDIM = 0;
+int32_t PPL = 0;
+int32_t HVAL = 0;
+double GAMMA = 0;
+double TURNRATE = 0;
+double FWMOVERATE = 0;
+double REVMOVERATE = 0;
+rt::Array<FILETYPE> FILEMODE;
+
+PROPERTY_STORE BOARDDB;
+PROPERTY_STORE TEXTUREDB;
+rt::Array2<int32_t> BOARD;
+rt::Array<int32_t> HASALPHA;
+
+double POSX = 0, POSY = 0, POSZ = 0, ANG = 0;
+
+double COSANG = 0, SINANG = 0;
+double VX = 0, VY = 0, VXINC = 0, VYINC = 0;
+int32_t SX = 0;
+int32_t XSCAN = 0, YSCAN = 0, XDIR = 0, YDIR = 0;
+double INCX = 0, INCY = 0, XTEMP = 0, YTEMP = 0, D = 0;
+double HX = 0, HY = 0, DIST = 0;
+int32_t BBX = 0;
+int32_t SY1 = 0, SY2 = 0;
+int32_t BY = 0, BYI = 0;
+int32_t P = 0, PE = 0;
+int32_t CCA = 0;
+double ADJUSTEDGAMMA = 0;
+platform::PIXEL* PPIX = nullptr;
+
+std::string CII;
+rt::Array<int32_t> REGS;
+int32_t BSTATUS = 0;
+
+std::string R;
+std::string VALUE;
+int32_t X = 0, Y = 0, Z = 0;
+
+void RESETGLOBALS() {
+  CMD.Erase();
+  XDIM = YDIM = PPL = HVAL = 0;
+  GAMMA = TURNRATE = FWMOVERATE = REVMOVERATE = 0;
+  FILEMODE.Erase();
+  PROPERTY_ERASE(BOARDDB);
+  PROPERTY_ERASE(TEXTUREDB);
+  BOARD = rt::Array2<int32_t>();
+  HASALPHA.Erase();
+  POSX = POSY = POSZ = ANG = 0;
+  COSANG = SINANG = VX = VY = VXINC = VYINC = 0;
+  SX = XSCAN = YSCAN = XDIR = YDIR = 0;
+  INCX = INCY = XTEMP = YTEMP = D = HX = HY = DIST = 0;
+  BBX = SY1 = SY2 = BY = BYI = P = PE = CCA = 0;
+  ADJUSTEDGAMMA = 0;
+  PPIX = nullptr;
+  CII.clear();
+  REGS.Erase();
+  BSTATUS = 0;
+  R.clear();
+  VALUE.clear();
+  X = Y = Z = 0;
+  PROPERTY_ECHO.clear();
+  PROPERTY_TEXT_BUFFER.clear();
+}

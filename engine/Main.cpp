@@ -1,0 +1,67 @@
+// Start-up and the frame loop.
+#include <cstdlib>
+
+#include "Support/Constants.h"
+#include "engine/Engine.h"
+
+static constexpr char MODULE_NAME[] = "engine/Main";
+
+namespace {
+
+// Reopens the window at XDIM x YDIM with two pages; runtime error 1 when that fails.
+void OPENVIEWWINDOW() {
+  RT_CHECK(platform::ScreenRes(XDIM, YDIM, 32, 2, 0));
+  platform::PageSet(1, 0);
+}
+
+}  // namespace
+
+// Writes: CMD, BOGUS, PROPERTY_TEXT_BUFFER, PROPERTY_ECHO, XDIM, YDIM, PPL, GAMMA, FILEMODE, REGS.
+void STARTUP_BEGIN() {
+  CHECKPROCESSOR();
+  CAPTURECOMMANDLINE();
+  OPENFIRSTWINDOW();
+  BOGUS = PROPERTY_DB_TYPE{-1, "", "", nullptr};
+  PROPERTY_TEXT_BUFFER.clear();
+  PROPERTY_ECHO.clear();
+  XDIM = 640;
+  YDIM = 480;
+  PPL = XDIM;
+  GAMMA = 2.2;
+  FILEMODE.Redim(0, 255, RT_HERE);
+  FILEMODE.At(PARAMMODE, RT_HERE) = FILETYPE{0, "params.property"};
+  FILEMODE.At(TEXTUREMODE, RT_HERE) = FILETYPE{0, "textures.property"};
+  REGS.Redim(0, 4, RT_HERE);
+  OPENVIEWWINDOW();
+}
+
+void STARTUP_SEED() {
+  platform::Randomize(platform::Timer());
+}
+
+// Reads: XDIM. Writes: HVAL, BOARD, and everything the parameter file sets.
+void STARTUP_END() {
+  HVAL = rt::RoundInt(XDIM * 0.5);
+  BOARD.Redim(0, 64, 0, 64, RT_HERE);
+  LOADPARAMS("params.property");
+  OPENVIEWWINDOW();
+}
+
+void STARTUP() {
+  STARTUP_BEGIN();
+  STARTUP_SEED();
+  STARTUP_END();
+}
+
+void FRAME() {
+  RAYTRACE();
+  platform::Flip(1, 0);
+  platform::Cls();
+  KEYBOARDCONTROL();
+  MOUSECONTROL();
+  CONSTRAINVIEW();
+}
+
+void MAIN() {
+  for (;;) FRAME();
+}

@@ -1,0 +1,27 @@
+// Controls of the headless backend, for tests and tools. The headless backend has no window:
+// pages live in memory, keys come from the queue that PushKey fills, and the clock is virtual.
+#pragma once
+
+#include <string>
+
+namespace platform::headless {
+
+// The virtual clock (seconds). Sleep advances it; tests may set it.
+void SetClock(double seconds);
+double GetClock();
+
+// Answers the program's waits for a key. A program waits when it polls Inkey twice in a row
+// without a Flip in between and finds the buffer empty both times; the second poll then gets
+// `key`. The frame loop polls until the buffer is empty and flips before it polls again, so it
+// never receives an automatic key. An empty text turns automatic answers off (the default).
+void SetAutoAnswer(std::string key);
+// Number of automatic answers given so far.
+long AutoAnswerCount();
+
+// Number of Present calls and whether the window is open (for tests).
+long PresentCount();
+bool WindowOpen();
+// Makes the next OpenWindow calls fail (to test the failure paths of ScreenRes).
+void SetWindowFailure(bool fail);
+
+}  // namespace platform::headless

@@ -1,0 +1,73 @@
+// The headless backend: no window, a virtual clock, and automatic answers for key waits.
+#include <string>
+
+#include "platform/backend.h"
+#include "platform/headless.h"
+
+namespace platform {
+
+namespace {
+
+double clock_seconds = 0.0;  // the virtual clock; Sleep advances it
+std::string auto_answer;     // the key that answers a wait; empty for none
+long auto_answers = 0;       // automatic answers given
+long presents = 0;           // Present calls
+bool window_open = false;    // OpenWindow succeeded and CloseWindow has not run since
+bool fail_windows = false;   // OpenWindow fails while set
+
+}  // namespace
+
+namespace backend {
+
+bool OpenWindow(int, int) {
+  if (fail_windows) return false;
+  window_open = true;
+  return true;
+}
+void CloseWindow() {
+  window_open = false;
+}
+void Present(const uint32_t*, int, int) {
+  ++presents;
+}
+void PumpEvents() {}
+std::string IdleKey() {
+  if (!auto_answer.empty()) ++auto_answers;
+  return auto_answer;
+}
+double Clock() {
+  return clock_seconds;
+}
+void SleepMs(int milliseconds) {
+  if (milliseconds > 0) clock_seconds += milliseconds / 1000.0;
+}
+
+}  // namespace backend
+
+namespace headless {
+
+void SetClock(double seconds) {
+  clock_seconds = seconds;
+}
+double GetClock() {
+  return clock_seconds;
+}
+void SetAutoAnswer(std::string key) {
+  auto_answer = std::move(key);
+}
+long AutoAnswerCount() {
+  return auto_answers;
+}
+long PresentCount() {
+  return presents;
+}
+bool WindowOpen() {
+  return window_open;
+}
+void SetWindowFailure(bool fail) {
+  fail_windows = fail;
+}
+
+}  // namespace headless
+
+}  // namespace platform

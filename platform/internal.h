@@ -1,0 +1,37 @@
+// Shared internals of the platform core (not for code above platform/).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace platform::internal {
+
+// A drawable rectangle of 32-bit pixels: an image's rows or the work page.
+struct Surface {
+  uint32_t* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  size_t pitch = 0;  // pixels from one row to the next
+
+  bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+  uint32_t& At(int x, int y) const { return pixels[static_cast<size_t>(y) * pitch + x]; }
+};
+
+// The image's pixels, or the work page for a null image; false when there is neither.
+bool TargetSurface(const IMAGE* image, Surface& out);
+// The work page; false without a window.
+bool WorkSurface(Surface& out);
+// True when ScreenRes was given flag 64: primitives blend by their colour's alpha.
+bool AlphaPrimitives();
+// The blend of one pixel: each channel dst + ((src - dst) * a) / 256, a = source alpha.
+uint32_t Blend(uint32_t dst, uint32_t src);
+// Writes one pixel as a primitive does: plain, or blended when AlphaPrimitives().
+void PlotPrimitive(const Surface& s, int x, int y, uint32_t colour);
+// Called by Flip: the keyboard's count of empty polls starts again.
+void NoteFlip();
+// Resets the text cursor to row 1, column 1 (a new window).
+void ResetConsole();
+
+}  // namespace platform::internal

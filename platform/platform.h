@@ -1,0 +1,208 @@
+// The host interface: window and pages, images and drawing, the 8x8 font and text cursor,
+// the keyboard buffer, timer and pause, files, BMP decoding, random numbers, the command line
+// and program end. Everything above platform/ talks to the host through this header only.
+//
+// Error convention: operations that can fail return 0 on success and a runtime-error number
+// otherwise (1 illegal function call, 2 file not found, 3 file I/O error, 4 out of memory).
+// The caller decides whether to abort; see RT_CHECK in runtime.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// ---------------------------------------------------------------------------------------------
+// Pixels and images
+
+// One pixel of a page: the bytes B, G, R, X in memory, read as one value U = 0xXXRRGGBB.
+struct PIXEL {
+  uint32_t U;
+};
+static_assert(sizeof(PIXEL) == 4);
+
+// Byte offsets of the channels inside a pixel's 32-bit value.
+inline constexpr int kShiftB = 0, kShiftG = 8, kShiftR = 16, kShiftX = 24;
+
+// An image buffer: this 32-byte header, immediately followed by HEIGHT rows of PITCH bytes.
+// Pixel (x, y) lies at 32 + y * PITCH + x * 4 bytes from the start of the header.
+struct IMAGE {
+  uint32_t type;         // always 7
+  int32_t BPP;           // bytes per pixel: 4
+  uint32_t WIDTH;        // pixels per row
+  uint32_t HEIGHT;       // rows
+  uint32_t PITCH;        // bytes per row: WIDTH * 4 rounded up to a multiple of 16
+  uint8_t reserved[12];  // zero
+
+  // The first pixel of row y (no bounds check).
+  uint32_t* Row(uint32_t y) {
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(this) + sizeof(IMAGE) +
+                                       static_cast<size_t>(y) * PITCH);
+  }
+  const uint32_t* Row(uint32_t y) const { return const_cast<IMAGE*>(this)->Row(y); }
+};
+static_assert(sizeof(IMAGE) == 32);
+
+inline constexpr uint32_t kMaskColour = 0xFFFF00FF;  // magenta, the fill of ImageCreate(w, h)
+inline constexpr int kMaxImageSide = 16384;          // larger images are refused
+
+// A new image with every pixel set to `fill` (the mask colour when omitted). Null for a width or
+// height below 1 or above kMaxImageSide, a depth other than 32, or when memory runs out.
+IMAGE* ImageCreate(int width, int height);
+IMAGE* ImageCreate(int width, int height, uint32_t fill, int depth = 32);
+// Frees an image from ImageCreate; null is ignored.
+void ImageDestroy(IMAGE* image);
+// Number of images created and not yet destroyed (for tests that check ownership).
+long LiveImageCount();
+
+// ---------------------------------------------------------------------------------------------
+// Window and pages
+
+// Opens or reopens the window: width x height pixels, depth 32, 1 or 2 pages. Flags: 64 makes
+// PSet, Line and DrawString blend by their colour's alpha like Put; 0 writes plainly.
+// Returns 0, or non-zero for a size below 1 or too large to allocate, a depth other than 32,
+// a page count outside 1..2, or a window that cannot be opened. The pages start cleared.
+int ScreenRes(int width, int height, int depth, int pages, int flags);
+// Chooses the work and the visible page; a page number the window does not have is ignored.
+void PageSet(int work, int visible);
+// The work page's pixels (width * height, rows top to bottom), or null without a window.
+PIXEL* ScreenPtr();
+int ScreenWidth();   // 0 without a window
+int ScreenHeight();  // 0 without a window
+// Copies page `from` onto page `to` (when both exist) and shows the visible page.
+void Flip(int from = 1, int to = 0);
+// Fills the work page with 0 (black, alpha 0).
+void Cls();
+// Screen(0) closes the window; returns 0 on success and 1 for any other mode.
+int Screen(int mode);
+
+// ---------------------------------------------------------------------------------------------
+// Drawing. A null target means the work page.
+
+// Draws `source` with its top-left corner at (x, y), clipped to the target, blending each
+// channel (alpha included) as dst + ((src - dst) * a) / 256 with a the source pixel's alpha.
+// Returns 1 (illegal function call) when `source` is null or there is no target, else 0.
+int Put(IMAGE* target, int x, int y, const IMAGE* source);
+// Writes one pixel; pixels outside the target are ignored.
+void PSet(IMAGE* target, int x, int y, uint32_t colour);
+// Reads one pixel; 0xFFFFFFFF outside the target.
+uint32_t Point(const IMAGE* target, int x, int y);
+enum LineKind { kLine = 0, kBox = 1, kFilledBox = 2 };
+// A line, box outline or filled box with both corners included, clipped to the target.
+void Line(IMAGE* target, int x1, int y1, int x2, int y2, uint32_t colour, int kind);
+// Draws text in the 8x8 font, one glyph per byte, from (x, y); only set glyph pixels are written.
+// Returns 1 when there is no target, else 0.
+int DrawString(IMAGE* target, int x, int y, std::string_view text, uint32_t colour);
+// The 8 rows of a byte's glyph, bit 7 the leftmost pixel. Bytes without a glyph of their own
+// share a visible placeholder.
+const uint8_t* Glyph(uint8_t byte);
+
+// ---------------------------------------------------------------------------------------------
+// Text console on the work page: 8x8 character cells, cursor column and row from 1.
+
+// Sets the colour of Print's glyphs; Print paints the rest of each cell with 0 (transparent).
+void Color(uint32_t foreground);
+uint32_t CurrentColor();
+// Writes text at the cursor. With a line end the cursor moves to column 1 of the next row,
+// otherwise it stays right after the text. Text wraps at the right edge, and a row past the
+// bottom scrolls the page up by one text row.
+void Print(std::string_view text, bool line_end = true);
+int CursorColumn();  // 1-based
+int CursorRow();     // 1-based
+// Moves the cursor; values are clamped to the console (columns 1..width/8, rows 1..height/8).
+void Locate(int row, int column);
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard and time
+
+// Key texts: one byte for an ordinary key; byte 255 and a letter for extended keys.
+inline constexpr char kEscape[] = "\x1b";
+inline constexpr char kEnter[] = "\r";
+inline constexpr char kBackspace[] = "\b";
+inline constexpr char kUp[] = "\xffH";
+inline constexpr char kDown[] = "\xffP";
+inline constexpr char kLeft[] = "\xffK";
+inline constexpr char kRight[] = "\xffM";
+inline constexpr char kClose[] = "\xffk";  // the window's close button
+
+// Takes the next key from the keyboard buffer, or the empty text when none waits.
+std::string Inkey();
+// Appends a key text to the keyboard buffer (backends and tests).
+void PushKey(std::string key);
+// Empties the keyboard buffer.
+void ClearKeys();
+// Seconds from a high-resolution clock; only differences are meaningful.
+double Timer();
+// Pauses the program thread; a key press does not cut the pause short.
+void Sleep(int milliseconds);
+
+// ---------------------------------------------------------------------------------------------
+// Random numbers, command line, program end
+
+// Seeds the generator from any double (its bits, so every seed gives its own sequence).
+void Randomize(double seed);
+// The next number r of the generator, 0 <= r < 1.
+double Rnd();
+
+void SetCommandLine(int argc, char** argv);
+// Command-line word n (0 is the program's path); the empty text past the last word.
+std::string Command(int n);
+
+// Ends the program with an exit code: closes the window, then runs the end hook. The default
+// hook calls std::exit; tests and fuzz targets replace it (it must not return; it may throw).
+[[noreturn]] void End(int exit_code);
+using EndHook = void (*)(int exit_code);
+// Installs a hook (null restores the default) and returns the previous one.
+EndHook SetEndHook(EndHook hook);
+// Writes a message to the standard error stream unless quietened (fuzz targets quieten it).
+void WriteError(std::string_view message);
+void SetQuietErrors(bool quiet);
+
+// ---------------------------------------------------------------------------------------------
+// Files. Slots are numbered 1..255; FreeFile gives the lowest closed slot (0 when none is free).
+
+enum class OpenMode {
+  kInput,       // text lines, read only; error 2 when the file cannot be opened
+  kBinary,      // bytes, read and write; the file is created when missing
+  kBinaryRead,  // bytes, read only; error 2 when the file cannot be opened
+};
+int FreeFile();
+int Open(int slot, const std::string& path, OpenMode mode);
+// Reads the next line: up to a line feed (not included), a carriage return before it dropped.
+int LineInput(int slot, std::string& line);
+// True at the end of the file (and for a slot that is not open).
+bool Eof(int slot);
+// Length of the open file in bytes, or -1.
+int64_t Lof(int slot);
+// Reads size bytes at the 1-based byte position; bytes past the end read as 0. The number of
+// bytes actually read goes to *got when given.
+int Get(int slot, int64_t position, void* buffer, size_t size, size_t* got = nullptr);
+// Writes size bytes at the 1-based byte position.
+int PutBytes(int slot, int64_t position, const void* buffer, size_t size);
+int Close(int slot);
+// Deletes a file; 2 when it does not exist or cannot be deleted.
+int Kill(const std::string& path);
+// Renames a file over another name (replacing it); 3 on failure.
+int Rename(const std::string& from, const std::string& to);
+// True when the path names a file (not a directory) that can be opened for reading.
+bool IsReadableFile(const std::string& path);
+std::string CurDir();
+// Changes the working directory; 0 on success, -1 on failure.
+int ChDir(const std::string& path);
+
+// Directory search attributes (a name is found when each of its attribute bits is in the mask).
+inline constexpr int kAttrReadOnly = 1, kAttrHidden = 2, kAttrSystem = 4, kAttrDirectory = 16,
+                     kAttrArchive = 32;
+// Starts a search: the last part of `pattern` may hold * and ?; returns the first name found
+// (empty when none). Dir() continues the same search.
+std::string Dir(const std::string& pattern, int attributes);
+std::string Dir();
+
+// Reads a Windows bitmap into an existing image, converting its pixels to 0xAARRGGBB (alpha 255
+// where the file has no alpha channel), top row of the picture into row 0, clipped to the image.
+// Returns 0, 2 for a missing file, 1 for a file that is no acceptable bitmap or a null image.
+int BLoad(const std::string& path, IMAGE* image);
+
+}  // namespace platform
