@@ -165,15 +165,15 @@ TEST(AbortReport, EveryMessageOfTheTable) {
   EXPECT_STREQ(rt::ErrorMessage(5), "");
 }
 
+constexpr int kAbortLine = __LINE__ + 2;
 void AbortHere() {
   RT_ABORT(7);
 }
 
 TEST(AbortDeathTest, WritesTheReportAndExitsWithTheErrorNumber) {
-  const int line = __LINE__ - 3;
   EXPECT_EXIT(AbortHere(), testing::ExitedWithCode(7),
               "^\nAborting due to runtime error 7 \\(null pointer access\\) at line " +
-                  std::to_string(line) + " of tests/runtime::AbortHere\\(\\)\n\n$");
+                  std::to_string(kAbortLine) + " of tests/runtime::AbortHere\\(\\)\n\n$");
 }
 
 TEST(ArrayDeathTest, IndexOutsideTheBoundsAbortsWithError6) {
