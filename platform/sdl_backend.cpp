@@ -154,7 +154,7 @@ void CloseWindow() {
   DestroyTexture();
   if (display.renderer != nullptr) SDL_DestroyRenderer(display.renderer);
   if (display.window != nullptr) SDL_DestroyWindow(display.window);
-  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+  SDL_Quit();
   display = Display{};
 }
 
