@@ -27,9 +27,44 @@ void MOUSECONTROL();
 void CONSTRAINVIEW();
 
 // ----- parameter file (Params.cpp) -----
+// Reads the parameter file FILENAME line by line, applying each known key as it is read.
 void LOADPARAMS(const std::string& FILENAME);
+// The current value of a parameter as text; empty for BOARD and unknown labels.
 std::string LABEL2VALUE(const std::string& LABEL);
+// Start of a span SUBJECTSPAN long whose PERCENTILE point meets that of a span CONTAINERSPAN
+// long, rounded down: (100, 640, 50) gives 270.
 int32_t PERCENTILEOFFSET(int32_t SUBJECTSPAN, int32_t CONTAINERSPAN, double PERCENTILE);
 
+// ----- board generation (Board.cpp) -----
+// Adds a solid border and 1,024 random interior walls to BOARDDB and puts the viewer at the
+// centre of a random open cell with a random heading.
+void GENERATEBOARDDB();
+
+// ----- texture loading (Textures.cpp) -----
+// Loads every texture of the list FILENAME into TEXTUREDB, showing each until a key is pressed.
+void LOADTEXTUREDB(const std::string& FILENAME);
+// A new image holding the bitmap FILENAME, or null when it cannot be loaded.
+platform::IMAGE* BMP_LOAD(const std::string& FILENAME);
+// Transposes the top-left 64 x 64 square of PIC in place (blended over opaque black), shows it
+// on a black work page and waits for a key.
+void TEXTUREROTATE(platform::IMAGE* PIC);
+
 // ----- ray caster (Raycaster.cpp) -----
+// Most cells a ray crosses before it counts as meeting no wall; a ray across the whole board
+// crosses at most 124.
+inline constexpr int32_t MAXRAYSTEPS = 128;
+// Draws one frame: casts a ray for every column and draws the column through RENDER.
 void RAYTRACE();
+
+// ----- column renderer (Renderer.cpp) -----
+// Distance at or below which a column shows no wall rows (1/64).
+inline constexpr double NEARESTWALL = 0.015625;
+// Draws column SX from the ray's hit: ceiling, textured wall, floor.
+void RENDER();
+// Depth value of a column whose first wall row is SY1.
+int32_t ADJUSTDEPTH(int32_t SY1);
+// Brightness factor 0..255 of a depth value.
+double ADJUSTGAMMA(double CCA, double GAMMA);
+void RENDERCEILINGS();
+void RENDERWALLS();
+void RENDERFLOORS();

@@ -1,0 +1,91 @@
+// Texture loading: each line of a texture list names a 64 x 64 bitmap, which is loaded,
+// transposed so that a texture column is an image row, shown until a key is pressed, and
+// registered in TEXTUREDB under the line's label.
+#include <cstring>
+
+#include "Support/Property Shorthand.h"
+#include "Support/String Support.h"
+#include "engine/Engine.h"
+
+static constexpr char MODULE_NAME[] = "engine/Textures";
+
+namespace {
+
+// Reads the little-endian int32 at the 0-based byte offset of an open file; bytes past the end
+// of a short file read as 0.
+int32_t READINT32(int32_t FILENUM, int64_t OFFSET) {
+  unsigned char bytes[4] = {};
+  RT_CHECK(platform::Get(FILENUM, OFFSET + 1, bytes, sizeof bytes));
+  const uint32_t u = bytes[0] | (bytes[1] << 8) | (bytes[2] << 8 * 2) |
+                     (static_cast<uint32_t>(bytes[3]) << 8 * 3);
+  return static_cast<int32_t>(u);
+}
+
+// |v| with 32-bit wrap: INT32_MIN stays negative, which ImageCreate refuses.
+int32_t WRAPPINGABS(int32_t v) {
+  return v < 0 ? static_cast<int32_t>(0u - static_cast<uint32_t>(v)) : v;
+}
+
+// Waits for any key, polling without a pause; the key is consumed, the close key included.
+void WAITANYKEY() {
+  while (platform::Inkey().empty()) {
+  }
+}
+
+}  // namespace
+
+platform::IMAGE* BMP_LOAD(const std::string& FILENAME) {
+  const int32_t FILENUM = platform::FreeFile();
+  if (platform::Open(FILENUM, FILENAME, platform::OpenMode::kBinaryRead) != 0) return nullptr;
+  const int32_t BMPWIDTH = READINT32(FILENUM, 18);
+  const int32_t BMPHEIGHT = READINT32(FILENUM, 22);
+  RT_CHECK(platform::Close(FILENUM));
+  platform::IMAGE* IMG = platform::ImageCreate(BMPWIDTH, WRAPPINGABS(BMPHEIGHT));
+  if (IMG == nullptr) return nullptr;
+  if (platform::BLoad(FILENAME, IMG) != 0) {
+    platform::ImageDestroy(IMG);
+    return nullptr;
+  }
+  return IMG;
+}
+
+// Reads: XDIM, YDIM. A null PIC stands for the work page, and the program then stops with
+// runtime error 1 before anything is shown.
+void TEXTUREROTATE(platform::IMAGE* PIC) {
+  platform::IMAGE* PIC2 = platform::ImageCreate(64, 64, 0);
+  for (int32_t Y0 = 0; Y0 <= 63; ++Y0) {
+    for (int32_t X0 = 0; X0 <= 63; ++X0) {
+      platform::PSet(PIC2, X0, Y0, platform::Point(PIC, Y0, X0));
+    }
+  }
+  platform::Line(PIC, 0, 0, 63, 63, 0xFF000000, platform::kFilledBox);
+  RT_CHECK(platform::Put(PIC, 0, 0, PIC2));
+  platform::ImageDestroy(PIC2);
+  platform::Line(nullptr, 0, 0, XDIM - 1, YDIM - 1, 0xFF000000, platform::kFilledBox);
+  RT_CHECK(platform::Put(nullptr, 0, 0, PIC));
+  platform::Flip(1, 0);
+  WAITANYKEY();
+}
+
+// Reads: the list FILENAME and the bitmaps it names. Writes: TEXTUREDB, FILEMODE(TEXTUREMODE),
+// R, PROPERTY_ECHO. A list that cannot be opened stops the program with runtime error 2.
+void LOADTEXTUREDB(const std::string& FILENAME) {
+  PROPERTY_DATABASE_DELETE(TEXTUREDB, "");
+  FILETYPE& slot = FILEMODE.At(TEXTUREMODE, RT_HERE);
+  slot.FILENAME = FILENAME;
+  slot.MODE = platform::FreeFile();
+  if (platform::Open(slot.MODE, FILENAME, platform::OpenMode::kInput) != 0) {
+    RT_ABORT(rt::kFileNotFound);
+  }
+  while (!platform::Eof(slot.MODE)) {
+    RT_CHECK(platform::LineInput(slot.MODE, R));
+    platform::IMAGE* PIC = BMP_LOAD(SUFFIX("=", R));
+    TEXTUREROTATE(PIC);
+    const std::string LABEL = PREFIX("=", R);
+    std::string ADDRESS = rt::StrAddress(PIC);
+    __TINKER(TEXTUREDB, PROPERTY_ECHO, "add", LABEL, ADDRESS);
+    int32_t WHERETOADD = 0;
+    TEXTUREDB.At(PROPERTY_BINARY_FIND(TEXTUREDB, LABEL, WHERETOADD), RT_HERE).IMAGE = PIC;
+  }
+  RT_CHECK(platform::Close(slot.MODE));
+}
