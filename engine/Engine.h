@@ -18,6 +18,8 @@ void STARTUP_END();
 void STARTUP();
 // One iteration of the frame loop: draw, show, clear, then keyboard, mouse and bounds.
 void FRAME();
+// The frame loop's steps after RAYTRACE: show, clear, then keyboard, mouse and bounds.
+void FINISHFRAME();
 // The frame loop; never returns (the program ends from KEYBOARDCONTROL).
 [[noreturn]] void MAIN();
 

@@ -55,6 +55,10 @@ void STARTUP() {
 
 void FRAME() {
   RAYTRACE();
+  FINISHFRAME();
+}
+
+void FINISHFRAME() {
   platform::Flip(1, 0);
   platform::Cls();
   KEYBOARDCONTROL();

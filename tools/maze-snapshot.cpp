@@ -1,0 +1,238 @@
+// Runs the viewer headless on a data folder and writes what its last frame showed.
+//
+//   maze-snapshot [--dir DIR] [--seed N] [--pose X,Y,Z,ANG] [--keys K1,K2,...] [--frames N]
+//                 [--raw FILE] [--bmp FILE] [--board FILE] [--state FILE]
+//
+// Start-up runs in DIR with every texture confirmation answered automatically and the random
+// generator seeded with N (default 1); --pose then places the viewer. The keys (left, right, up,
+// down, esc, or any single character) wait in the keyboard buffer when the first frame's
+// controls run. The outputs describe the last frame drawn, before its page was cleared: --raw
+// the work page's bytes (B, G, R, X per pixel, rows top to bottom), --bmp the same as a 32-bit
+// BMP, --board the board records as label=value lines joined by CR LF, --state the parameters
+// and the viewer's pose. A runtime error ends it like the viewer, with the same report and code.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/Engine.h"
+#include "platform/headless.h"
+
+namespace {
+
+struct Options {
+  std::string dir;
+  double seed = 1;
+  std::optional<std::vector<double>> pose;
+  std::vector<std::string> keys;
+  long frames = 1;
+  std::string raw, bmp, board, state;
+};
+
+// The last frame: the work page's pixels and size, captured before its Cls.
+struct Capture {
+  std::vector<platform::PIXEL> pixels;
+  int width = 0, height = 0;
+};
+
+Options options;  // the parsed command line
+Capture capture;  // the last frame drawn
+
+[[noreturn]] void Usage(const std::string& problem) {
+  std::fprintf(stderr,
+               "maze-snapshot: %s\nusage: maze-snapshot [--dir DIR] [--seed N] "
+               "[--pose X,Y,Z,ANG] [--keys K1,K2,...] [--frames N] [--raw FILE] [--bmp FILE] "
+               "[--board FILE] [--state FILE]\n",
+               problem.c_str());
+  std::exit(64);
+}
+
+std::vector<std::string> SplitCommas(const std::string& text) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1) {
+    parts.push_back(text.substr(start, comma - start));
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+double ParseNumber(const std::string& text, const char* what) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0') Usage(std::string("bad ") + what + ": " + text);
+  return value;
+}
+
+std::string KeyText(const std::string& name) {
+  if (name == "left") return platform::kLeft;
+  if (name == "right") return platform::kRight;
+  if (name == "up") return platform::kUp;
+  if (name == "down") return platform::kDown;
+  if (name == "esc") return platform::kEscape;
+  if (name.size() == 1) return name;
+  Usage("unknown key: " + name);
+}
+
+Options Parse(int argc, char** argv) {
+  Options parsed;
+  for (int i = 1; i < argc; ++i) {
+    const std::string flag = argv[i];
+    if (i + 1 >= argc) Usage("missing value after " + flag);
+    const std::string value = argv[++i];
+    if (flag == "--dir") {
+      parsed.dir = value;
+    } else if (flag == "--seed") {
+      parsed.seed = ParseNumber(value, "seed");
+    } else if (flag == "--pose") {
+      std::vector<double> pose;
+      for (const std::string& part : SplitCommas(value)) pose.push_back(ParseNumber(part, "pose"));
+      if (pose.size() != 4) Usage("--pose needs X,Y,Z,ANG");
+      parsed.pose = pose;
+    } else if (flag == "--keys") {
+      for (const std::string& name : SplitCommas(value)) parsed.keys.push_back(KeyText(name));
+    } else if (flag == "--frames") {
+      parsed.frames = static_cast<long>(ParseNumber(value, "frame count"));
+      if (parsed.frames < 1 || parsed.frames > 1000000) Usage("--frames must be 1 to 1000000");
+    } else if (flag == "--raw") {
+      parsed.raw = value;
+    } else if (flag == "--bmp") {
+      parsed.bmp = value;
+    } else if (flag == "--board") {
+      parsed.board = value;
+    } else if (flag == "--state") {
+      parsed.state = value;
+    } else {
+      Usage("unknown option " + flag);
+    }
+  }
+  return parsed;
+}
+
+void WriteFile(const std::string& path, const void* data, size_t size) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  const bool ok = file != nullptr && std::fwrite(data, 1, size, file) == size;
+  if ((file != nullptr && std::fclose(file) != 0) || !ok) {
+    std::fprintf(stderr, "maze-snapshot: cannot write %s\n", path.c_str());
+    std::exit(74);
+  }
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  WriteFile(path, text.data(), text.size());
+}
+
+void PutLe(std::string& out, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
+}
+
+// A 32-bit top-down BMP of the captured page.
+std::string EncodeBmp() {
+  const uint32_t size = static_cast<uint32_t>(capture.pixels.size() * 4), offset = 14 + 40;
+  std::string out = "BM";
+  PutLe(out, offset + size, 4);
+  PutLe(out, 0, 4);
+  PutLe(out, offset, 4);
+  PutLe(out, 40, 4);
+  PutLe(out, static_cast<uint32_t>(capture.width), 4);
+  PutLe(out, static_cast<uint32_t>(-capture.height), 4);
+  PutLe(out, 1, 2);
+  PutLe(out, 32, 2);
+  PutLe(out, 0, 4);
+  PutLe(out, size, 4);
+  PutLe(out, 2835, 4);
+  PutLe(out, 2835, 4);
+  PutLe(out, 0, 4);
+  PutLe(out, 0, 4);
+  out.append(reinterpret_cast<const char*>(capture.pixels.data()), size);
+  return out;
+}
+
+std::string BoardText() {
+  std::string text;
+  for (int32_t i = 0; i < BOARDDB.Count(); ++i) {
+    if (i > 0) text += "\r\n";
+    text += BOARDDB[i].LABEL + "=" + BOARDDB[i].VALUE;
+  }
+  return text;
+}
+
+std::string StateText() {
+  std::string text;
+  auto integer = [&](const char* label, int32_t v) {
+    text += std::string(label) + "=" + std::to_string(v) + "\n";
+  };
+  auto real = [&](const char* label, double v) {
+    char digits[40];
+    std::snprintf(digits, sizeof digits, "%.17g", v);
+    text += std::string(label) + "=" + digits + "\n";
+  };
+  integer("XDIM", XDIM);
+  integer("YDIM", YDIM);
+  integer("HVAL", HVAL);
+  integer("PPL", PPL);
+  real("GAMMA", GAMMA);
+  real("TURNRATE", TURNRATE);
+  real("FWMOVERATE", FWMOVERATE);
+  real("REVMOVERATE", REVMOVERATE);
+  real("POSX", POSX);
+  real("POSY", POSY);
+  real("POSZ", POSZ);
+  real("ANG", ANG);
+  return text;
+}
+
+void WriteOutputs() {
+  if (!options.raw.empty()) {
+    WriteFile(options.raw, capture.pixels.data(), capture.pixels.size() * 4);
+  }
+  if (!options.bmp.empty()) WriteText(options.bmp, EncodeBmp());
+  if (!options.board.empty()) WriteText(options.board, BoardText());
+  if (!options.state.empty()) WriteText(options.state, StateText());
+}
+
+// Program end from the frame loop (the quit key): the outputs are written first. A runtime
+// error during start-up ends before any frame, so it writes nothing.
+[[noreturn]] void EndAfterOutputs(int code) {
+  if (!capture.pixels.empty()) WriteOutputs();
+  std::exit(code);
+}
+
+void CaptureWorkPage() {
+  capture.width = platform::ScreenWidth();
+  capture.height = platform::ScreenHeight();
+  const platform::PIXEL* page = platform::ScreenPtr();
+  capture.pixels.assign(page, page + static_cast<size_t>(capture.width) * capture.height);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  options = Parse(argc, argv);
+  if (!options.dir.empty() && platform::ChDir(options.dir) != 0) {
+    std::fprintf(stderr, "maze-snapshot: cannot enter %s\n", options.dir.c_str());
+    return 66;
+  }
+  platform::SetCommandLine(argc, argv);
+  platform::SetEndHook(EndAfterOutputs);
+  platform::headless::SetAutoAnswer(" ");
+  STARTUP_BEGIN();
+  platform::Randomize(options.seed);
+  STARTUP_END();
+  if (options.pose) {
+    POSX = (*options.pose)[0];
+    POSY = (*options.pose)[1];
+    POSZ = (*options.pose)[2];
+    ANG = (*options.pose)[3];
+  }
+  for (const std::string& key : options.keys) platform::PushKey(key);
+  for (long frame = 0; frame < options.frames; ++frame) {
+    RAYTRACE();
+    CaptureWorkPage();
+    FINISHFRAME();
+  }
+  WriteOutputs();
+  return 0;
+}
