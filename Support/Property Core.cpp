@@ -1,5 +1,7 @@
 #include "Support/Property Core.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -28,6 +30,118 @@ void PROPERTY_STORE::Resize(int32_t count, const rt::Where& at) {
   count_ = count;
 }
 
+// ---------------------------------------------------------------------------------------------
+// Lookup
+
+int PROPERTY_COMPARE(std::string_view a, std::string_view b) {
+  const size_t common = a.size() < b.size() ? a.size() : b.size();
+  // memcmp compares as unsigned char, which is the label order.
+  if (common != 0) {
+    if (const int order = std::memcmp(a.data(), b.data(), common)) return order;
+  }
+  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+int32_t PROPERTY_BINARY_FIND(const PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME,
+                             int32_t& WHERETOADD) {
+  int32_t lo = 0, hi = PROPERTY_DB.UBound();
+  while (lo <= hi) {
+    // The upper middle, (lo + hi + 1) / 2, written so that it cannot overflow.
+    const int32_t md = lo + (hi - lo + 1) / 2;
+    const int order = PROPERTY_COMPARE(SNAME, PROPERTY_DB[md].LABEL);
+    if (order == 0) return md;
+    if (order > 0) {
+      lo = md + 1;
+    } else {
+      hi = md - 1;
+    }
+  }
+  WHERETOADD = lo;
+  return -1;
+}
+
+PROPERTY_DB_TYPE PROPERTY_DATABASE_QUERY(const PROPERTY_STORE& PROPERTY_DB,
+                                         std::string_view SNAME) {
+  int32_t where = 0;
+  const int32_t i = PROPERTY_BINARY_FIND(PROPERTY_DB, SNAME, where);
+  return i >= 0 ? PROPERTY_DB[i] : BOGUS;
+}
+
+PROPERTY_DB_TYPE PROPERTY_GET(const PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL) {
+  return PROPERTY_DATABASE_QUERY(PROPERTY_DB, LABEL);
+}
+
+PROPERTY_DB_TYPE __GET(const PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL) {
+  return PROPERTY_GET(PROPERTY_DB, LABEL);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Insertion and deletion
+
+int32_t PROPERTY_DATABASE_SET(PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME,
+                              std::string_view SVALUE) {
+  int32_t where = 0;
+  const int32_t found = PROPERTY_BINARY_FIND(PROPERTY_DB, SNAME, where);
+  if (found >= 0) {
+    PROPERTY_DB[found].VALUE.assign(SVALUE.data(), SVALUE.size());
+    return found;
+  }
+  // The texts are taken before the store moves, since they may lie inside one of its records.
+  std::string label(SNAME), value(SVALUE);
+  const int32_t last = PROPERTY_DB.UBound();
+  PROPERTY_INC_CAPACITY(PROPERTY_DB, 1);
+  for (int32_t i = last; i >= where; --i) PROPERTY_DB[i + 1] = std::move(PROPERTY_DB[i]);
+  PROPERTY_DB_TYPE& slot = PROPERTY_DB[where];
+  slot = PROPERTY_DB_TYPE{};
+  slot.ITERATOR = -1;
+  slot.LABEL = std::move(label);
+  slot.VALUE = std::move(value);
+  return where;
+}
+
+int32_t PROPERTY_DATABASE_SET(PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME, int32_t SVALUE) {
+  return PROPERTY_DATABASE_SET(PROPERTY_DB, SNAME, rt::Str(SVALUE));
+}
+
+int32_t PROPERTY_DATABASE_SET(PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME,
+                              const platform::IMAGE* SVALUE) {
+  return PROPERTY_DATABASE_SET(PROPERTY_DB, SNAME, rt::StrAddress(SVALUE));
+}
+
+PROPERTY_DB_TYPE PROPERTY_SET(PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL,
+                              std::string_view VALUE) {
+  PROPERTY_DB_TYPE result;
+  result.LABEL.assign(LABEL.data(), LABEL.size());  // before the store moves (LABEL may be in it)
+  result.ITERATOR = PROPERTY_DATABASE_SET(PROPERTY_DB, LABEL, VALUE);
+  const PROPERTY_DB_TYPE& stored = PROPERTY_DB[result.ITERATOR];
+  result.VALUE = stored.VALUE;
+  result.IMAGE = stored.IMAGE;
+  return result;
+}
+
+int32_t PROPERTY_DATABASE_DELETE(PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME) {
+  int32_t where = 0;
+  const int32_t found = PROPERTY_BINARY_FIND(PROPERTY_DB, SNAME, where);
+  if (found < 0) return -1;
+  const int32_t last = PROPERTY_DB.UBound();
+  PROPERTY_DB[found].LABEL.clear();
+  PROPERTY_DB[found].VALUE.clear();
+  for (int32_t i = found; i < last; ++i) PROPERTY_DB[i] = std::move(PROPERTY_DB[i + 1]);
+  PROPERTY_DB[last] = PROPERTY_DB_TYPE{};
+  PROPERTY_INC_CAPACITY(PROPERTY_DB, -1);
+  return found;
+}
+
+void PROPERTY_INC_CAPACITY(PROPERTY_STORE& PROPERTY_DB, int32_t COUNTER) {
+  // Growing or shrinking one record at a time ends in the same store as one exact resize;
+  // shrinking stops at the empty store, so a negative count on an empty store does nothing.
+  const int64_t wanted = int64_t{PROPERTY_DB.Count()} + COUNTER;
+  if (wanted > INT32_MAX) rt::Abort(rt::kOutOfMemory, RT_HERE);
+  PROPERTY_DB.Resize(static_cast<int32_t>(wanted < 0 ? 0 : wanted), RT_HERE);
+}
+
+// Clears every record, the last first (texts emptied, image destroyed, ITERATOR -1), then
+// releases the storage: the same end as removing each record right after clearing it.
 void PROPERTY_ERASE(PROPERTY_STORE& PROPERTY_DB) {
   for (int32_t i = PROPERTY_DB.UBound(); i >= 0; --i) {
     PROPERTY_DB_TYPE& record = PROPERTY_DB[i];
@@ -35,6 +149,56 @@ void PROPERTY_ERASE(PROPERTY_STORE& PROPERTY_DB) {
     record.VALUE.clear();
     record.IMAGE = IMAGEDESTROY2(record.IMAGE);
     record.ITERATOR = -1;
-    PROPERTY_DB.Resize(i, RT_HERE);
+  }
+  PROPERTY_DB.Resize(0, RT_HERE);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sorting
+
+static bool LabelBefore(const PROPERTY_DB_TYPE& a, const PROPERTY_DB_TYPE& b) {
+  return PROPERTY_COMPARE(a.LABEL, b.LABEL) < 0;
+}
+
+// A stable merge sort, which ends in the same order as exchanging neighbours until no pair is
+// out of order; a sorted store costs one pass. Records move whole, but each slot keeps its
+// ITERATOR.
+void PROPERTY_BUBBLE_SORT(PROPERTY_STORE& PROPERTY_DB) {
+  const int32_t count = PROPERTY_DB.Count();
+  if (count < 2) return;
+  PROPERTY_DB_TYPE* first = &PROPERTY_DB[0];
+  PROPERTY_DB_TYPE* end = first + count;
+  if (std::is_sorted(first, end, LabelBefore)) return;
+  std::unique_ptr<int32_t[]> iterators(new (std::nothrow) int32_t[static_cast<size_t>(count)]);
+  if (!iterators) RT_ABORT(rt::kOutOfMemory);
+  for (int32_t i = 0; i < count; ++i) iterators[static_cast<size_t>(i)] = first[i].ITERATOR;
+  std::stable_sort(first, end, LabelBefore);
+  for (int32_t i = 0; i < count; ++i) first[i].ITERATOR = iterators[static_cast<size_t>(i)];
+}
+
+void __SORT(PROPERTY_STORE& PROPERTY_DB) {
+  PROPERTY_BUBBLE_SORT(PROPERTY_DB);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Requests
+
+PROPERTY_DB_TYPE PROPERTY_REQUEST(PROPERTY_STORE& PROPERTY_DB, PROPERTY_DB_TYPE& REQUEST,
+                                  int32_t MODE) {
+  switch (MODE) {
+    case 1:
+      REQUEST = PROPERTY_DATABASE_QUERY(PROPERTY_DB, REQUEST.LABEL);
+      return REQUEST;
+    case 2:
+      REQUEST.ITERATOR = PROPERTY_DATABASE_SET(PROPERTY_DB, REQUEST.LABEL, REQUEST.VALUE);
+      return REQUEST;
+    case 4:
+      REQUEST.ITERATOR = PROPERTY_DATABASE_DELETE(PROPERTY_DB, REQUEST.LABEL);
+      return BOGUS;
+    case 8:
+      PROPERTY_ERASE(PROPERTY_DB);
+      return BOGUS;
+    default:
+      return REQUEST;
   }
 }

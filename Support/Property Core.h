@@ -66,12 +66,15 @@ int PROPERTY_COMPARE(std::string_view a, std::string_view b);
 // Probes the upper middle first.
 int32_t PROPERTY_BINARY_FIND(const PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME,
                              int32_t& WHERETOADD);
-// A copy of the record labelled SNAME, or a copy of BOGUS.
+// A copy of the record labelled SNAME (texts copied, IMAGE shared), or a copy of BOGUS. One
+// binary search and one record copy; nothing is allocated for texts of up to 15 bytes.
 PROPERTY_DB_TYPE PROPERTY_DATABASE_QUERY(const PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME);
 PROPERTY_DB_TYPE PROPERTY_GET(const PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL);
 PROPERTY_DB_TYPE __GET(const PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL);
 
 // Stores SVALUE under SNAME (inserting in order or replacing the value); returns the index.
+// The integer form writes SVALUE in decimal, the image form the pointer as unsigned decimal
+// text; no form touches IMAGE. Growing the store can stop the program with runtime error 4.
 int32_t PROPERTY_DATABASE_SET(PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME,
                               std::string_view SVALUE);
 int32_t PROPERTY_DATABASE_SET(PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME, int32_t SVALUE);
@@ -82,13 +85,19 @@ PROPERTY_DB_TYPE PROPERTY_SET(PROPERTY_STORE& PROPERTY_DB, std::string_view LABE
                               std::string_view VALUE);
 // Removes the record labelled SNAME (its image is not destroyed); its former index, or -1.
 int32_t PROPERTY_DATABASE_DELETE(PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME);
-// Grows (COUNTER > 0) or shrinks (COUNTER < 0) the store by |COUNTER| records, one at a time.
+// Grows (COUNTER > 0) by blank records or shrinks (COUNTER < 0) by |COUNTER| records from the
+// end, stopping at the empty store (so an empty store stays empty). Runtime error 4 when memory
+// runs out.
 void PROPERTY_INC_CAPACITY(PROPERTY_STORE& PROPERTY_DB, int32_t COUNTER);
 // Clears every record (texts, ITERATOR -1, image destroyed), last first; the store ends empty.
 void PROPERTY_ERASE(PROPERTY_STORE& PROPERTY_DB);
-// Stable sort into label order; each slot keeps its ITERATOR.
+// Stable sort into label order (equal labels keep their order); records move whole except for
+// ITERATOR, which stays with its slot.
 void PROPERTY_BUBBLE_SORT(PROPERTY_STORE& PROPERTY_DB);
 void __SORT(PROPERTY_STORE& PROPERTY_DB);
-// Query (1), set (2), delete (4) or erase (8) through a request record.
+// Through a request record: 1 overwrites REQUEST with the query of its LABEL and returns it;
+// 2 sets its LABEL/VALUE, stores the index in its ITERATOR and returns it; 4 deletes its LABEL,
+// stores the former index (or -1) in its ITERATOR and returns BOGUS; 8 erases the store and
+// returns BOGUS; any other mode returns REQUEST unchanged.
 PROPERTY_DB_TYPE PROPERTY_REQUEST(PROPERTY_STORE& PROPERTY_DB, PROPERTY_DB_TYPE& REQUEST,
                                   int32_t MODE);
