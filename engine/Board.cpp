@@ -17,10 +17,10 @@ int32_t RANDOMCELL(int32_t span, int32_t base) {
 
 // A texture label for a wall: position floor(r x U) + 1 of TEXTUREDB, so never position 0.
 // Stops the program with runtime error 6 when that position is outside the store (fewer than two
-// textures).
-std::string PICKTEXTURE() {
+// textures), reported at `at`.
+std::string PICKTEXTURE(const rt::Where& at) {
   const int32_t INDEX = RANDOMCELL(TEXTUREDB.UBound(), 1);
-  return TEXTUREDB.At(INDEX, RT_HERE).LABEL;
+  return TEXTUREDB.At(INDEX, at).LABEL;
 }
 
 // Makes cell (x, y) solid with texture TEX (a solid cell takes the new texture).
@@ -34,13 +34,13 @@ void ADDWALL(int32_t x, int32_t y, std::string TEX) {
 // Reads: TEXTUREDB. Writes: BOARDDB, X, Y, Z, VALUE, PROPERTY_ECHO, POSX, POSY, POSZ, ANG.
 void GENERATEBOARDDB() {
   for (Z = 0; Z <= 63; ++Z) {
-    ADDWALL(Z, 0, PICKTEXTURE());
-    ADDWALL(0, Z, PICKTEXTURE());
-    ADDWALL(Z, 63, PICKTEXTURE());
-    ADDWALL(63, Z, PICKTEXTURE());
+    ADDWALL(Z, 0, PICKTEXTURE(RT_HERE));
+    ADDWALL(0, Z, PICKTEXTURE(RT_HERE));
+    ADDWALL(Z, 63, PICKTEXTURE(RT_HERE));
+    ADDWALL(63, Z, PICKTEXTURE(RT_HERE));
   }
   for (Z = 0; Z <= 1023; ++Z) {
-    std::string TEX = PICKTEXTURE();
+    std::string TEX = PICKTEXTURE(RT_HERE);
     X = RANDOMCELL(62, 1);
     Y = RANDOMCELL(62, 1);
     ADDWALL(X, Y, TEX);

@@ -57,16 +57,22 @@ void TEXTUREROTATE(platform::IMAGE* PIC);
 inline constexpr int32_t MAXRAYSTEPS = 128;
 // Draws one frame: casts a ray for every column and draws the column through RENDER.
 void RAYTRACE();
+// The frame set-up: the page, COSANG and SINANG, and the first column's ray direction.
+void STARTFRAME();
+// Casts the ray of column SX along (VX, VY) and draws the column; RENDER then advances the
+// direction to the next column.
+void CASTCOLUMN();
 
 // ----- column renderer (Renderer.cpp) -----
 // Distance at or below which a column shows no wall rows (1/64).
 inline constexpr double NEARESTWALL = 0.015625;
 // Draws column SX from the ray's hit: ceiling, textured wall, floor.
 void RENDER();
-// Depth value of a column whose first wall row is SY1.
-int32_t ADJUSTDEPTH(int32_t SY1);
-// Brightness factor 0..255 of a depth value.
-double ADJUSTGAMMA(double CCA, double GAMMA);
+// Depth value of a column whose first wall row is FIRSTROW (64 for a wall reaching the top of a
+// 480-row screen, 0 for one whose top is at the horizon).
+int32_t ADJUSTDEPTH(int32_t FIRSTROW);
+// Brightness factor 255 x (DEPTH / 255) ^ (1 / EXPONENT) of a depth value.
+double ADJUSTGAMMA(double DEPTH, double EXPONENT);
 void RENDERCEILINGS();
 void RENDERWALLS();
 void RENDERFLOORS();

@@ -9,12 +9,18 @@
 namespace {
 
 // -1, 0 or +1 (0 for NaN).
-int32_t Sign(double v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
+int32_t Sign(double v) {
+  return v > 0 ? 1 : (v < 0 ? -1 : 0);
+}
 
-double Frac(double v) { return v - std::floor(v); }
+double Frac(double v) {
+  return v - std::floor(v);
+}
 
 // True when the cell has a record in BOARDDB.
-bool SOLID(int32_t x, int32_t y) { return !PROPERTY_GET(BOARDDB, CellLabel(x, y).View()).LABEL.empty(); }
+bool SOLID(int32_t x, int32_t y) {
+  return !PROPERTY_GET(BOARDDB, CellLabel(x, y).View()).LABEL.empty();
+}
 
 // Starts the column's ray at the viewer's cell.
 // Reads: POSX, POSY, VX, VY. Writes: XSCAN, YSCAN, XDIR, YDIR, INCX, INCY, XTEMP, YTEMP, D.
@@ -64,9 +70,8 @@ bool STEPRAY() {
 
 }  // namespace
 
-// Reads: the viewer, XDIM, BOARDDB. Writes: PPIX, COSANG, SINANG, the ray globals, SX, DIST.
-// A column whose ray meets no wall gets an infinite DIST, which RENDER draws without wall rows.
-void RAYTRACE() {
+// Reads: ANG, XDIM. Writes: PPIX, COSANG, SINANG, VXINC, VX, VYINC, VY.
+void STARTFRAME() {
   PPIX = platform::ScreenPtr();
   COSANG = std::cos(ANG);
   SINANG = std::sin(ANG);
@@ -74,13 +79,23 @@ void RAYTRACE() {
   VX = (SINANG + COSANG) + 0.5 * VXINC;
   VYINC = 2 * COSANG / XDIM;
   VY = (SINANG - COSANG) + 0.5 * VYINC;
-  for (SX = 0; SX < XDIM; SX = SX + 1) {
-    STARTRAY();
-    if (STEPRAY()) {
-      DIST = (HX - POSX) * COSANG + (HY - POSY) * SINANG;
-    } else {
-      DIST = std::numeric_limits<double>::infinity();
-    }
-    RENDER();
+}
+
+// Reads: the viewer, VX, VY, COSANG, SINANG, BOARDDB. Writes: the ray globals, DIST, and what
+// RENDER writes. A ray that meets no wall gets an infinite DIST, which RENDER draws without wall
+// rows.
+void CASTCOLUMN() {
+  STARTRAY();
+  if (STEPRAY()) {
+    DIST = (HX - POSX) * COSANG + (HY - POSY) * SINANG;
+  } else {
+    DIST = std::numeric_limits<double>::infinity();
   }
+  RENDER();
+}
+
+// Writes: SX and everything STARTFRAME and CASTCOLUMN write.
+void RAYTRACE() {
+  STARTFRAME();
+  for (SX = 0; SX < XDIM; SX = SX + 1) CASTCOLUMN();
 }

@@ -41,9 +41,9 @@ int32_t Advance(int32_t v, int64_t count, int32_t step) {
                               static_cast<uint32_t>(count) * static_cast<uint32_t>(step));
 }
 
-// Stops with runtime error 7 when a run that has pixels finds no work page.
-void CHECKPAGE(const Run& run) {
-  if (run.count > 0 && PPIX == nullptr) RT_ABORT(rt::kNullPointer);
+// Stops with runtime error 7, reported at `at`, when a run that has pixels finds no work page.
+void CHECKPAGE(const Run& run, const rt::Where& at) {
+  if (run.count > 0 && PPIX == nullptr) rt::Abort(rt::kNullPointer, at);
 }
 
 // Each byte value b darkened by the column's brightness: round(b * ADJUSTEDGAMMA) \ 255, kept as
@@ -101,9 +101,13 @@ void RENDER() {
 }
 
 // Reads: YDIM.
-int32_t ADJUSTDEPTH(int32_t SY1) { return rt::IntDiv((rt::IntDiv(YDIM, 2) - SY1) * 128, YDIM); }
+int32_t ADJUSTDEPTH(int32_t FIRSTROW) {
+  return rt::IntDiv((rt::IntDiv(YDIM, 2) - FIRSTROW) * 128, YDIM);
+}
 
-double ADJUSTGAMMA(double CCA, double GAMMA) { return 255 * std::pow(CCA / 255, 1 / GAMMA); }
+double ADJUSTGAMMA(double DEPTH, double EXPONENT) {
+  return 255 * std::pow(DEPTH / 255, 1 / EXPONENT);
+}
 
 // Paints rows 0 to SY1 - 1 of column SX with the ceiling ramp 255 - P \ 960.
 // Reads: SX, SY1, PPL. Writes: PPIX, P, PE.
@@ -112,7 +116,7 @@ void RENDERCEILINGS() {
   P = SX;
   PE = PPL * SY1;
   const Run run = PLANRUN(PE);
-  CHECKPAGE(run);
+  CHECKPAGE(run, RT_HERE);
   for (int64_t k = run.first; k < run.last; ++k) {
     const int64_t i = P + k * PPL;
     PPIX[i].U = static_cast<uint32_t>(255 - static_cast<int32_t>(i / 960));
@@ -127,7 +131,7 @@ void RENDERWALLS() {
   PPIX = platform::ScreenPtr();
   PE = PPL * SY2;
   const Run run = PLANRUN(PE);
-  CHECKPAGE(run);
+  CHECKPAGE(run, RT_HERE);
   if (run.first < run.last) {
     const PROPERTY_DB_TYPE cell = PROPERTY_GET(BOARDDB, CellLabel(XSCAN, YSCAN).View());
     const platform::IMAGE* texture = PROPERTY_GET(TEXTUREDB, cell.VALUE).IMAGE;
@@ -150,7 +154,7 @@ void RENDERFLOORS() {
   PPIX = platform::ScreenPtr();
   PE = PPL * YDIM;
   const Run run = PLANRUN(PE);
-  CHECKPAGE(run);
+  CHECKPAGE(run, RT_HERE);
   for (int64_t k = run.first; k < run.last; ++k) {
     const int64_t i = P + k * PPL;
     PPIX[i].U = static_cast<uint32_t>(i / 1920);

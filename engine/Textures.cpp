@@ -12,12 +12,14 @@ static constexpr char MODULE_NAME[] = "engine/Textures";
 namespace {
 
 // Reads the little-endian int32 at the 0-based byte offset of an open file; bytes past the end
-// of a short file read as 0.
-int32_t READINT32(int32_t FILENUM, int64_t OFFSET) {
+// of a short file read as 0. A failing read stops the program with its error, reported at `at`.
+int32_t READINT32(int32_t FILENUM, int64_t OFFSET, const rt::Where& at) {
   unsigned char bytes[4] = {};
-  RT_CHECK(platform::Get(FILENUM, OFFSET + 1, bytes, sizeof bytes));
-  const uint32_t u = bytes[0] | (bytes[1] << 8) | (bytes[2] << 8 * 2) |
-                     (static_cast<uint32_t>(bytes[3]) << 8 * 3);
+  if (const int error = platform::Get(FILENUM, OFFSET + 1, bytes, sizeof bytes)) {
+    rt::Abort(error, at);
+  }
+  const uint32_t u =
+      bytes[0] | (bytes[1] << 8) | (bytes[2] << 8 * 2) | (static_cast<uint32_t>(bytes[3]) << 8 * 3);
   return static_cast<int32_t>(u);
 }
 
@@ -37,8 +39,8 @@ void WAITANYKEY() {
 platform::IMAGE* BMP_LOAD(const std::string& FILENAME) {
   const int32_t FILENUM = platform::FreeFile();
   if (platform::Open(FILENUM, FILENAME, platform::OpenMode::kBinaryRead) != 0) return nullptr;
-  const int32_t BMPWIDTH = READINT32(FILENUM, 18);
-  const int32_t BMPHEIGHT = READINT32(FILENUM, 22);
+  const int32_t BMPWIDTH = READINT32(FILENUM, 18, RT_HERE);
+  const int32_t BMPHEIGHT = READINT32(FILENUM, 22, RT_HERE);
   RT_CHECK(platform::Close(FILENUM));
   platform::IMAGE* IMG = platform::ImageCreate(BMPWIDTH, WRAPPINGABS(BMPHEIGHT));
   if (IMG == nullptr) return nullptr;

@@ -18,6 +18,8 @@
 #include "platform/headless.h"
 #include "tools/reference-renderer.h"
 
+static constexpr char MODULE_NAME[] = "tools/maze-bench";
+
 namespace {
 
 struct Size {
@@ -96,7 +98,8 @@ template <class Draw>
 double MsPerFrame(int frames, Draw draw) {
   const auto begin = std::chrono::steady_clock::now();
   for (int i = 0; i < frames; ++i) draw();
-  const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - begin;
+  const std::chrono::duration<double, std::milli> elapsed =
+      std::chrono::steady_clock::now() - begin;
   return elapsed.count() / frames;
 }
 
@@ -107,8 +110,8 @@ double Median(std::vector<double> values) {
 }
 
 void Measure(const ReferenceRenderer& reference, int samples) {
-  std::printf("%-10s %14s %10s %14s %10s %8s %12s\n", "size", "RAYTRACE ms", "fps",
-              "reference ms", "fps", "ratio", "ns/pixel");
+  std::printf("%-10s %14s %10s %14s %10s %8s %12s\n", "size", "RAYTRACE ms", "fps", "reference ms",
+              "fps", "ratio", "ns/pixel");
   for (Size size : kSizes) {
     UseSize(size);
     std::vector<uint32_t> page;
@@ -123,8 +126,8 @@ void Measure(const ReferenceRenderer& reference, int samples) {
     const double b = Median(built), r = Median(plain);
     char label[24];
     std::snprintf(label, sizeof label, "%dx%d", size.width, size.height);
-    std::printf("%-10s %14.4f %10.0f %14.4f %10.0f %8.3f %12.3f\n", label, b, 1000 / b, r,
-                1000 / r, b / r, b * 1e6 / (double(size.width) * size.height));
+    std::printf("%-10s %14.4f %10.0f %14.4f %10.0f %8.3f %12.3f\n", label, b, 1000 / b, r, 1000 / r,
+                b / r, b * 1e6 / (double(size.width) * size.height));
   }
 }
 

@@ -46,11 +46,12 @@ double Noise(double x, double y, int period, uint32_t seed) {
 
 // Three octaves of noise, in [0, 1).
 double Fractal(double x, double y, uint32_t seed) {
-  return (Noise(x, y, 16, seed) * 4 + Noise(x, y, 8, seed + 1) * 2 + Noise(x, y, 4, seed + 2)) /
-         7;
+  return (Noise(x, y, 16, seed) * 4 + Noise(x, y, 8, seed + 1) * 2 + Noise(x, y, 4, seed + 2)) / 7;
 }
 
-Rgb Scale(Rgb c, double f) { return {c.r * f, c.g * f, c.b * f}; }
+Rgb Scale(Rgb c, double f) {
+  return {c.r * f, c.g * f, c.b * f};
+}
 Rgb Mix(Rgb a, Rgb b, double t) {
   return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
@@ -142,7 +143,9 @@ struct Texture {
   std::function<Rgb(int, int)> draw;
 };
 
-uint8_t Byte(double v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
+uint8_t Byte(double v) {
+  return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+}
 
 void PutLe(std::vector<uint8_t>& out, uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -191,8 +194,8 @@ int main(int argc, char** argv) {
     const std::string path = std::string(argv[1]) + "/" + texture.name + ".bmp";
     const std::vector<uint8_t> bytes = EncodeBmp(texture);
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    const bool ok = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) ==
-                                           bytes.size();
+    const bool ok =
+        file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     if (file != nullptr && std::fclose(file) != 0) return 1;
     if (!ok) {
       std::fprintf(stderr, "texture-maker: cannot write %s\n", path.c_str());

@@ -3,21 +3,18 @@
 #include <string>
 
 #include "engine/Engine.h"
-#include "tests/test_support.h"
+#include "tests/engine/world_fixture.h"
 
 static constexpr char MODULE_NAME[] = "tests/startup";
 
 namespace {
 
-class Startup : public testing::Test {
+// Start-up in a scratch folder whose parameter file is empty, so every default stays.
+class Startup : public testsupport::WorldTest {
  protected:
   void SetUp() override {
-    testsupport::ResetPlatform();
-    RESETGLOBALS();
-  }
-  void TearDown() override {
-    RESETGLOBALS();
-    testsupport::ResetPlatform();
+    WorldTest::SetUp();
+    testsupport::WriteFile("params.property", "");
   }
 
   static void SetWords(std::initializer_list<const char*> words) {
@@ -86,7 +83,7 @@ TEST_F(Startup, AFrameShowsAndClearsTheWorkPage) {
   EXPECT_EQ(platform::ScreenPtr()[5].U, 0u);
 }
 
-TEST(StartupDeathTest, AWindowThatCannotOpenIsIllegal) {
+TEST_F(Startup, AWindowThatCannotOpenIsIllegal) {
   EXPECT_EXIT(
       {
         platform::headless::SetWindowFailure(true);

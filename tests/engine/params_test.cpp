@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/Engine.h"
+#include "tests/engine/world_fixture.h"
+
+static constexpr char MODULE_NAME[] = "tests/params";
+
+namespace {
+
+using testsupport::WriteFile;
+
+class Params : public testsupport::WorldTest {};
+
+// Each row: the file's text, then the expected XDIM and HVAL.
+TEST_F(Params, EachLineAppliesTheFirstMatchingKeyAsItIsRead) {
+  struct Row {
+    const char* text;
+    int32_t xdim, hval;
+  };
+  const Row rows[] = {
+      {"", 640, 320},
+      {"A=B=C", 640, 320},
+      {"XDIM= 800", 800, 320},
+      {"XDIM =800", 640, 320},
+      {"xdim=800", 640, 320},
+      {"XDIM=800abc", 800, 320},
+      {"XDIM=abc", 0, 320},
+      {"HVAL=0.5", 640, 320},
+      {"XDIM=800\nHVAL=0.5", 800, 400},
+      {"XDIM=641\nHVAL=0.5", 641, 320},
+      {"XDIM=643\r\nHVAL=0.5\r\n", 643, 322},
+      {"HVAL=0.5\nXDIM=800", 800, 320},
+      {"\n\nXDIM=700\n\n", 700, 320},
+  };
+  for (const Row& row : rows) {
+    OpenDefaultWindow();
+    WriteFile("params.property", row.text);
+    LOADPARAMS("params.property");
+    EXPECT_EQ(XDIM, row.xdim) << row.text;
+    EXPECT_EQ(HVAL, row.hval) << row.text;
+    EXPECT_EQ(PPL, 640) << row.text;
+    EXPECT_EQ(TEXTUREDB.Count(), 0) << row.text;
+    EXPECT_EQ(BOARDDB.Count(), 0) << row.text;
+  }
+}
+
+TEST_F(Params, EveryKeySetsItsGlobalAndTheLastLineNeedsNoTerminator) {
+  OpenDefaultWindow();
+  WriteFile("params.property",
+            "YDIM=600\nPPL=1024\nGAMMA=1.8\nTURNRATE=0.05\nFWMOVERATE=0.1\nREVMOVERATE=-2e-1");
+  LOADPARAMS("params.property");
+  EXPECT_EQ(YDIM, 600);
+  EXPECT_EQ(PPL, 1024);
+  EXPECT_EQ(GAMMA, 1.8);
+  EXPECT_EQ(TURNRATE, 0.05);
+  EXPECT_EQ(FWMOVERATE, 0.1);
+  EXPECT_EQ(REVMOVERATE, -0.2);
+  EXPECT_EQ(FILEMODE.At(PARAMMODE, RT_HERE).FILENAME, "params.property");
+}
+
+TEST_F(Params, TexturesAndBoardRunTheirLoadersInFileOrder) {
+  for (const char* board : {"BOARD", "BOARD=", "BOARD=anything"}) {
+    RESETGLOBALS();
+    OpenDefaultWindow();
+    WriteTextures({"a", "b", "c"});
+    WriteFile("params.property", std::string("TEXTURES=textures.property\n") + board);
+    LOADPARAMS("params.property");
+    EXPECT_EQ(TEXTUREDB.Count(), 3) << board;
+    EXPECT_GE(BOARDDB.Count(), 252 + 1) << board;
+  }
+}
+
+TEST_F(Params, LabelToValueGivesTheCurrentSettings) {
+  OpenDefaultWindow();
+  WriteFile("params.property", "XDIM=801\nHVAL=0.5\nTURNRATE=0.25\nGAMMA=2");
+  LOADPARAMS("params.property");
+  EXPECT_EQ(LABEL2VALUE("XDIM"), "801");
+  EXPECT_EQ(LABEL2VALUE("YDIM"), "480");
+  EXPECT_EQ(LABEL2VALUE("HVAL"), "400");
+  EXPECT_EQ(LABEL2VALUE("PPL"), "640");
+  EXPECT_EQ(LABEL2VALUE("GAMMA"), "2");
+  EXPECT_EQ(LABEL2VALUE("TURNRATE"), "0.25");
+  EXPECT_EQ(LABEL2VALUE("FWMOVERATE"), "0");
+  EXPECT_EQ(LABEL2VALUE("TEXTURES"), "textures.property");
+  EXPECT_EQ(LABEL2VALUE("BOARD"), "");
+  EXPECT_EQ(LABEL2VALUE("xdim"), "");
+}
+
+TEST(PercentileOffset, RoundsDownTowardsMinusInfinity) {
+  EXPECT_EQ(PERCENTILEOFFSET(100, 640, 50), 270);
+  EXPECT_EQ(PERCENTILEOFFSET(640, 100, 50), -270);
+  EXPECT_EQ(PERCENTILEOFFSET(3, 0, 50), -2);
+  EXPECT_EQ(PERCENTILEOFFSET(0, 640, 100), 640);
+}
+
+// A missing parameter file or texture list is a failure, reported as "file not found".
+TEST_F(Params, AMissingFileStopsWithFileNotFound) {
+  OpenDefaultWindow();
+  EXPECT_EXIT(LOADPARAMS("params.property"), testing::ExitedWithCode(2),
+              "^\nAborting due to runtime error 2 \\(file not found\\) at line [0-9]+ of "
+              "engine/Params::LOADPARAMS\\(\\)\n\n$");
+  WriteFile("params.property", "TEXTURES=missing.property\n");
+  EXPECT_EXIT(LOADPARAMS("params.property"), testing::ExitedWithCode(2),
+              "^\nAborting due to runtime error 2 \\(file not found\\) at line [0-9]+ of "
+              "engine/Textures::LOADTEXTUREDB\\(\\)\n\n$");
+}
+
+TEST_F(Params, ABoardBeforeTwoTexturesIsOutOfBounds) {
+  WriteTextures({"only"});
+  for (const char* text :
+       {"BOARD\nTEXTURES=textures.property", "TEXTURES=textures.property\nBOARD"}) {
+    OpenDefaultWindow();  // the end of the program closed the window
+    WriteFile("params.property", text);
+    EXPECT_EQ(testsupport::ExitCodeOf([] { LOADPARAMS("params.property"); }), 6) << text;
+    EXPECT_EQ(BOARDDB.Count(), 0) << text;
+  }
+}
+
+}  // namespace
