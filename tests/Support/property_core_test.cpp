@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,46 @@ TEST(PropertyCompare, UnsignedBytesAndShorterPrefixFirst) {
   EXPECT_LT(PROPERTY_COMPARE("z", "\xe9"), 0);
   EXPECT_LT(PROPERTY_COMPARE(std::string_view("a\0b", 3), std::string_view("a\x01", 2)), 0);
   EXPECT_GT(PROPERTY_COMPARE(std::string_view("a\0", 2), "a"), 0);
+}
+
+TEST(PropertyCompare, AgreesWithUnsignedByteOrderOnEveryLength) {
+  // Labels of 0 to 20 bytes from a small alphabet with the extreme bytes, so that long shared
+  // prefixes, zero bytes and differences at every position (within the first 8 bytes and
+  // beyond) all occur. std::string_view compares its bytes as unsigned char.
+  const char alphabet[] = {'\0', '\x01', 'a', 'b', '\x7f', '\x80', '\xff'};
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> length(0, 20), letter(0, 6), coin(0, 3);
+  auto sign = [](int v) { return (v > 0) - (v < 0); };
+  for (int trial = 0; trial < 20000; ++trial) {
+    std::string a, b;
+    for (int n = length(random); n > 0; --n) a += alphabet[letter(random)];
+    // Mostly a variant of a, so that the two share a prefix.
+    b = coin(random) == 0 ? std::string() : a.substr(0, static_cast<size_t>(length(random)));
+    for (int n = coin(random); n > 0; --n) b += alphabet[letter(random)];
+    ASSERT_EQ(sign(PROPERTY_COMPARE(a, b)), sign(std::string_view(a).compare(b)))
+        << testing::PrintToString(a) << " vs " << testing::PrintToString(b);
+    ASSERT_EQ(sign(PROPERTY_COMPARE(b, a)), -sign(std::string_view(a).compare(b)));
+  }
+}
+
+TEST_F(PropertyStore, FindsEveryLabelOfAShuffledFill) {
+  std::vector<std::string> labels;
+  for (int x = 0; x < 64; x += 2)
+    for (int y = 0; y < 64; y += 3) labels.push_back(std::to_string(x) + "," + std::to_string(y));
+  labels.push_back("a label longer than eight bytes 1");
+  labels.push_back("a label longer than eight bytes 2");
+  std::mt19937 random(3);
+  std::shuffle(labels.begin(), labels.end(), random);
+  for (const std::string& label : labels) PROPERTY_DATABASE_SET(db, label, label);
+  std::sort(labels.begin(), labels.end());
+  EXPECT_EQ(Labels(db), labels);
+  for (const std::string& label : labels) EXPECT_EQ(PROPERTY_GET(db, label).VALUE, label);
+  int32_t where = 0;
+  EXPECT_EQ(PROPERTY_BINARY_FIND(db, "1,1", where), -1);
+  EXPECT_EQ(db[where - 1].LABEL, "0,9");  // digits sort as text
+  EXPECT_EQ(db[where].LABEL, "10,0");
+  EXPECT_EQ(PROPERTY_BINARY_FIND(db, "a label longer than eight bytes 0", where), -1);
+  EXPECT_EQ(db[where].LABEL, "a label longer than eight bytes 1");
 }
 
 TEST_F(PropertyStore, EmptyStoreFindsNothingAndInsertsAtZero) {
