@@ -122,7 +122,6 @@ PROPERTY_DB_TYPE PROPERTY_DATABASE_QUERY(const PROPERTY_STORE& PROPERTY_DB,
   return Query(PROPERTY_DB, SNAME);
 }
 
-// A lookup that returns the found record itself, or BOGUS; the store is not changed.
 PROPERTY_DB_TYPE PROPERTY_GET(const PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL) {
   return Query(PROPERTY_DB, LABEL);
 }
