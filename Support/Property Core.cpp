@@ -1,6 +1,7 @@
 #include "Support/Property Core.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -33,23 +34,62 @@ void PROPERTY_STORE::Resize(int32_t count, const rt::Where& at) {
 // ---------------------------------------------------------------------------------------------
 // Lookup
 
-int PROPERTY_COMPARE(std::string_view a, std::string_view b) {
-  const size_t common = a.size() < b.size() ? a.size() : b.size();
-  // memcmp compares as unsigned char, which is the label order.
-  if (common != 0) {
-    if (const int order = std::memcmp(a.data(), b.data(), common)) return order;
+// The first 8 bytes of a text (fewer when it is shorter) as a big-endian number padded with
+// zero bytes. When the heads of two texts differ, they order the texts as the label order does:
+// the first differing byte decides, and where one text has ended its padding 0 is below the
+// other's byte. Equal heads leave the rest and the lengths to decide. Reads only bytes of the
+// text, with fixed-size loads, and needs no branch that depends on the bytes themselves.
+[[gnu::always_inline]] static inline uint64_t Load(const char* p, int bytes) {
+  uint64_t v = 0;
+  std::memcpy(&v, p, static_cast<size_t>(bytes));
+  if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+  return v >> (64 - 8 * bytes);
+}
+
+[[gnu::always_inline]] static inline uint64_t Head(std::string_view text) {
+  const size_t n = text.size();
+  const char* p = text.data();
+  if (n >= 8) return Load(p, 8);
+  if (n >= 4) {
+    // Two 4-byte loads that overlap in the middle (their common bytes agree).
+    return Load(p, 4) << 32 | Load(p + n - 4, 4) << (64 - 8 * n);
+  }
+  uint64_t head = 0;
+  for (size_t i = 0; i < n; ++i) head |= uint64_t{static_cast<unsigned char>(p[i])} << (56 - 8 * i);
+  return head;
+}
+
+// Order of two texts whose heads are equal.
+static int CompareAfterHead(std::string_view a, std::string_view b) {
+  if (a.size() > 8 && b.size() > 8) {
+    const size_t common = (a.size() < b.size() ? a.size() : b.size()) - 8;
+    // memcmp compares as unsigned char, which is the label order.
+    if (const int order = std::memcmp(a.data() + 8, b.data() + 8, common)) return order;
   }
   return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
-int32_t PROPERTY_BINARY_FIND(const PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME,
-                             int32_t& WHERETOADD) {
+int PROPERTY_COMPARE(std::string_view a, std::string_view b) {
+  const uint64_t ha = Head(a), hb = Head(b);
+  if (ha != hb) return ha < hb ? -1 : 1;
+  return CompareAfterHead(a, b);
+}
+
+// The search of PROPERTY_BINARY_FIND, inlined into the lookups.
+[[gnu::always_inline]] static inline int32_t Find(const PROPERTY_STORE& PROPERTY_DB,
+                                                  std::string_view SNAME, int32_t& WHERETOADD) {
+  const uint64_t head = Head(SNAME);
   int32_t lo = 0, hi = PROPERTY_DB.UBound();
   while (lo <= hi) {
     // The upper middle, (lo + hi + 1) / 2, written so that it cannot overflow.
     const int32_t md = lo + (hi - lo + 1) / 2;
-    const int order = PROPERTY_COMPARE(SNAME, PROPERTY_DB[md].LABEL);
-    if (order == 0) return md;
+    const std::string& label = PROPERTY_DB[md].LABEL;
+    const uint64_t probe = Head(label);
+    int order = head < probe ? -1 : 1;
+    if (head == probe) [[unlikely]] {
+      order = CompareAfterHead(SNAME, label);
+      if (order == 0) return md;
+    }
     if (order > 0) {
       lo = md + 1;
     } else {
@@ -60,15 +100,30 @@ int32_t PROPERTY_BINARY_FIND(const PROPERTY_STORE& PROPERTY_DB, std::string_view
   return -1;
 }
 
+int32_t PROPERTY_BINARY_FIND(const PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME,
+                             int32_t& WHERETOADD) {
+  return Find(PROPERTY_DB, SNAME, WHERETOADD);
+}
+
+// The lookup of PROPERTY_DATABASE_QUERY and PROPERTY_GET, inlined into both.
+[[gnu::always_inline]] static inline PROPERTY_DB_TYPE Query(const PROPERTY_STORE& PROPERTY_DB,
+                                                            std::string_view SNAME) {
+  int32_t where = 0;
+  const int32_t i = Find(PROPERTY_DB, SNAME, where);
+  if (i >= 0) return PROPERTY_DB[i];
+  // A copy of BOGUS; its texts are empty as a rule, and empty texts need no copying.
+  if (BOGUS.LABEL.empty() && BOGUS.VALUE.empty())
+    return PROPERTY_DB_TYPE{BOGUS.ITERATOR, {}, {}, BOGUS.IMAGE};
+  return BOGUS;
+}
+
 PROPERTY_DB_TYPE PROPERTY_DATABASE_QUERY(const PROPERTY_STORE& PROPERTY_DB,
                                          std::string_view SNAME) {
-  int32_t where = 0;
-  const int32_t i = PROPERTY_BINARY_FIND(PROPERTY_DB, SNAME, where);
-  return i >= 0 ? PROPERTY_DB[i] : BOGUS;
+  return Query(PROPERTY_DB, SNAME);
 }
 
 PROPERTY_DB_TYPE PROPERTY_GET(const PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL) {
-  return PROPERTY_DATABASE_QUERY(PROPERTY_DB, LABEL);
+  return Query(PROPERTY_DB, LABEL);
 }
 
 PROPERTY_DB_TYPE __GET(const PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL) {

@@ -52,23 +52,27 @@ class PROPERTY_STORE {
   int32_t count_ = 0;
 };
 
-// The record {-1, "", "", null} whose copy every lookup of a missing label returns.
+// The record {-1, "", "", null} whose copy every lookup of a missing label returns. Start-up
+// sets it; no store operation writes it.
 extern PROPERTY_DB_TYPE BOGUS;
-// Scratch text of the property text operations; empty at start-up.
+// Scratch text of the property text operations, which write it; empty at start-up.
 extern std::string PROPERTY_TEXT_BUFFER;
-// The echo text that the shorthand operations replace with a report of their last action.
+// The one-line report of the last shorthand action: callers pass it to the shorthand
+// operations, which replace it; empty at start-up.
 extern std::string PROPERTY_ECHO;
 
 // Label order: unsigned bytes, first difference decides, a prefix sorts first. Returns <0, 0, >0.
 int PROPERTY_COMPARE(std::string_view a, std::string_view b);
 
-// Index of a record labelled SNAME, or -1; on -1 WHERETOADD receives the insertion point.
-// Probes the upper middle first.
+// Index of a record labelled SNAME, or -1; on -1 WHERETOADD receives the insertion point (0..n)
+// and is untouched otherwise. Probes the upper middle first, which decides which of two equal
+// labels is found.
 int32_t PROPERTY_BINARY_FIND(const PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME,
                              int32_t& WHERETOADD);
 // A copy of the record labelled SNAME (texts copied, IMAGE shared), or a copy of BOGUS. One
 // binary search and one record copy; nothing is allocated for texts of up to 15 bytes.
 PROPERTY_DB_TYPE PROPERTY_DATABASE_QUERY(const PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME);
+// The same lookup under the names the renderer and the shorthand callers use.
 PROPERTY_DB_TYPE PROPERTY_GET(const PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL);
 PROPERTY_DB_TYPE __GET(const PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL);
 
