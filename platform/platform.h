@@ -90,7 +90,10 @@ void PSet(IMAGE* target, int x, int y, uint32_t colour);
 // Reads one pixel; 0xFFFFFFFF outside the target.
 uint32_t Point(const IMAGE* target, int x, int y);
 enum LineKind { kLine = 0, kBox = 1, kFilledBox = 2 };
-// A line, box outline or filled box with both corners included, clipped to the target.
+// A line, box outline or filled box with both corners included, clipped to the target; the
+// corners may be given in any order and lie anywhere. A line has one pixel per step along its
+// longer axis, the other coordinate the ideal line's rounded to the nearest pixel (a tie moves
+// away from the first corner). Another kind draws nothing.
 void Line(IMAGE* target, int x1, int y1, int x2, int y2, uint32_t colour, int kind);
 // Draws text in the 8x8 font, one glyph per byte, from (x, y); only set glyph pixels are written.
 // Returns 1 when there is no target, else 0.
