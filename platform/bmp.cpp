@@ -1,114 +1,130 @@
-// BMP decoding: our own check of the headers first, so that absurd sizes and truncated files
-// are refused before anything is allocated, then SDL's decoder on the file's bytes in memory.
+// Windows bitmap reading: our own header check, then SDL's decoder, then a copy into an IMAGE.
 #include <SDL.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <string>
-#include <vector>
 
+#include "platform/internal.h"
 #include "platform/platform.h"
-#include "platform/runtime.h"
 
 namespace platform {
 
 namespace {
 
-constexpr int64_t kMaxFileBytes = int64_t{1} << 30;  // larger files are refused unread
-// Largest pixel count of a compressed (RLE) bitmap, whose file size says nothing of its size.
-constexpr int64_t kMaxCompressedPixels = int64_t{4096} * 4096;
+constexpr size_t kFileHeaderSize = 14;
+constexpr size_t kInfoHeaderSize = 40;
+constexpr uint32_t kRgb = 0, kBitFields = 3;  // the compression values accepted
 
-uint32_t Le(const uint8_t* p, int bytes) {
-  uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | p[i];
-  return v;
+uint32_t U16(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8;
+}
+uint32_t U32(const uint8_t* p) {
+  return U16(p) | U16(p + 2) << 16;
 }
 
-// True when the headers describe a bitmap that SDL can decode within the file's bytes.
-bool HeadersAcceptable(const std::vector<uint8_t>& file) {
-  if (file.size() < 14 + 12 || file[0] != 'B' || file[1] != 'M') return false;
-  const uint8_t* info = file.data() + 14;
-  const uint32_t info_size = Le(info, 4);
-  if (info_size != 12 && info_size < 40) return false;
-  if (info_size > file.size() - 14) return false;
-  int64_t width, height, bits, compression = 0;
-  if (info_size == 12) {
-    width = Le(info + 4, 2);
-    height = Le(info + 6, 2);
-    bits = Le(info + 10, 2);
-  } else {
-    width = static_cast<int32_t>(Le(info + 4, 4));
-    height = static_cast<int32_t>(Le(info + 8, 4));
-    bits = Le(info + 14, 2);
-    compression = Le(info + 16, 4);
-  }
-  if (height < 0) height = -height;  // top-down rows; int64, so INT32_MIN is safe
-  if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide) return false;
-  const int64_t offset = Le(file.data() + 10, 4);
-  if (offset < 14 + info_size || offset >= static_cast<int64_t>(file.size())) return false;
-  const int64_t available = static_cast<int64_t>(file.size()) - offset;
-  switch (compression) {
-    case 0:  // uncompressed
-    case 3:  // bit fields
-      if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
-        return false;
-      }
-      if (compression == 3 && bits != 16 && bits != 32) return false;
-      return (width * bits + 31) / 32 * 4 * height <= available;
-    case 1:  // RLE8
-    case 2:  // RLE4
-      if (bits != (compression == 1 ? 8 : 4)) return false;
-      return width * height <= kMaxCompressedPixels;
-    default:
-      return false;
-  }
-}
-
-// The whole file, or false when it cannot be read (or is too large to consider).
-bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
-  struct stat st;
-  bool ok = ::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxFileBytes;
-  if (ok) {
-    bytes.resize(static_cast<size_t>(st.st_size));
-    ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  }
-  std::fclose(f);
-  return ok;
-}
-
-struct SurfaceFree {
-  void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+// The fields of the two headers that decide whether a file is accepted.
+struct Header {
+  uint32_t pixel_offset;  // where the pixel rows start
+  uint32_t info_size;     // size of the information header
+  int64_t width;
+  int64_t height;  // absolute value; negative in the file means top row first
+  uint32_t planes;
+  uint32_t bits;  // bits per pixel
+  uint32_t compression;
+  uint32_t colours_used;  // palette entries (0: all that the bit count allows)
 };
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
+
+Header Parse(const uint8_t* b) {
+  const int32_t height = static_cast<int32_t>(U32(b + 22));
+  return Header{U32(b + 10),
+                U32(b + 14),
+                static_cast<int32_t>(U32(b + 18)),
+                height < 0 ? -int64_t{height} : int64_t{height},
+                U16(b + 26),
+                U16(b + 28),
+                U32(b + 30),
+                U32(b + 46)};
+}
+
+// True for the bitmap variants this decoder takes, whose pixel rows fit in a file of
+// file_size bytes. Nothing beyond the headers has been read or allocated yet.
+bool Acceptable(const Header& h, int64_t file_size) {
+  const uint32_t sizes[] = {40, 52, 56, 108, 124};
+  if (std::find(std::begin(sizes), std::end(sizes), h.info_size) == std::end(sizes)) return false;
+  if (h.width < 1 || h.width > kMaxImageSide || h.height < 1 || h.height > kMaxImageSide)
+    return false;
+  if (h.planes != 1) return false;
+  const uint32_t depths[] = {1, 4, 8, 16, 24, 32};
+  if (std::find(std::begin(depths), std::end(depths), h.bits) == std::end(depths)) return false;
+  const bool masked = h.bits == 16 || h.bits == 32;
+  if (h.compression != kRgb && !(h.compression == kBitFields && masked)) return false;
+  if (h.bits <= 8 && h.colours_used > (uint32_t{1} << h.bits)) return false;
+  // The pixel rows, each padded to 4 bytes, must lie after the headers and inside the file.
+  const int64_t stride = (h.width * h.bits + 31) / 32 * 4;
+  int64_t headers = int64_t{kFileHeaderSize} + h.info_size;
+  if (h.compression == kBitFields && h.info_size == kInfoHeaderSize) headers += 12;  // masks
+  if (h.bits <= 8) headers += 4 * int64_t{h.colours_used != 0 ? h.colours_used : 1u << h.bits};
+  return h.pixel_offset >= headers && h.pixel_offset + stride * h.height <= file_size;
+}
+
+// Copies a decoded ARGB8888 surface into the image, clipped to both.
+void CopyInto(SDL_Surface* surface, IMAGE* image) {
+  const int width = std::min(surface->w, static_cast<int>(image->WIDTH));
+  const int height = std::min(surface->h, static_cast<int>(image->HEIGHT));
+  const auto* pixels = static_cast<const uint8_t*>(surface->pixels);
+  for (int y = 0; y < height; ++y) {
+    std::memcpy(image->Row(static_cast<uint32_t>(y)),
+                pixels + static_cast<size_t>(y) * static_cast<size_t>(surface->pitch),
+                static_cast<size_t>(width) * 4);
+  }
+}
+
+// Decodes an accepted file with SDL (which rereads it from the start) into the image.
+int Decode(std::FILE* file, IMAGE* image) {
+  std::rewind(file);
+  SDL_RWops* rw = SDL_RWFromFP(file, SDL_FALSE);
+  if (rw == nullptr) return 1;
+  SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
+  if (loaded == nullptr) return 1;
+  // Formats without an alpha channel convert with alpha 255.
+  SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+  SDL_FreeSurface(loaded);
+  if (argb == nullptr) return 1;
+  int result = 1;
+  if (SDL_LockSurface(argb) == 0) {
+    CopyInto(argb, image);
+    SDL_UnlockSurface(argb);
+    result = 0;
+  }
+  SDL_FreeSurface(argb);
+  return result;
+}
 
 }  // namespace
 
 int BLoad(const std::string& path, IMAGE* image) {
-  if (!IsReadableFile(path)) return rt::kFileNotFound;
-  std::vector<uint8_t> file;
-  if (image == nullptr || !ReadWhole(path, file) || !HeadersAcceptable(file)) {
-    return rt::kIllegalFunctionCall;
+  if (image == nullptr) return 1;
+  const int fd = internal::OpenRegularFile(path, O_RDONLY);
+  if (fd < 0) return 2;
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (file == nullptr) {
+    ::close(fd);
+    return 2;
   }
-  SDL_RWops* rw = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
-  SurfacePtr decoded(rw == nullptr ? nullptr : SDL_LoadBMP_RW(rw, 1));
-  if (!decoded) return rt::kIllegalFunctionCall;
-  SurfacePtr argb(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
-  if (!argb || SDL_LockSurface(argb.get()) != 0) return rt::kIllegalFunctionCall;
-  const uint32_t width = std::min<uint32_t>(image->WIDTH, static_cast<uint32_t>(argb->w));
-  const uint32_t height = std::min<uint32_t>(image->HEIGHT, static_cast<uint32_t>(argb->h));
-  for (uint32_t y = 0; y < height; ++y) {
-    const auto* row =
-        static_cast<const uint8_t*>(argb->pixels) + static_cast<size_t>(y) * argb->pitch;
-    std::memcpy(image->Row(y), row, width * 4);
+  uint8_t bytes[kFileHeaderSize + kInfoHeaderSize];
+  struct stat st;
+  int result = 1;
+  if (::fstat(fd, &st) == 0 && std::fread(bytes, 1, sizeof bytes, file) == sizeof bytes &&
+      bytes[0] == 'B' && bytes[1] == 'M' && Acceptable(Parse(bytes), st.st_size)) {
+    result = Decode(file, image);
   }
-  SDL_UnlockSurface(argb.get());
-  return 0;
+  std::fclose(file);
+  return result;
 }
 
 }  // namespace platform
