@@ -4,9 +4,10 @@
 // Directory searches (CAT) match the five attribute bits onto POSIX entries as follows:
 //   1  read-only  the owner has no write permission on the entry
 //   2  hidden     the name starts with a dot
-//   4  system     never set on POSIX
+//   4  system     neither a regular file nor a directory (device, pipe, socket, broken link)
 //   16 directory  the entry is a directory
 //   32 archive    the entry is a regular file
+// A symbolic link counts as what it points to.
 // An entry is listed only when each of its bits is also in the mask; a mask without the
 // directory bit counts as holding the archive bit, so a mask of 0 still lists plain files.
 #pragma once
