@@ -1,6 +1,7 @@
 #include "Support/File Support.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -74,6 +75,7 @@ TEST_F(FileSupport, CatSelectsByAttributeBits) {
   WriteFile(".hidden", "");
   fs::create_directory("sub");
   fs::create_directory(".hiddensub");
+  ASSERT_EQ(mkfifo("pipe", 0644), 0);
   struct Case {
     int32_t attr;
     std::vector<std::string> names;
@@ -82,11 +84,12 @@ TEST_F(FileSupport, CatSelectsByAttributeBits) {
            Case{0, {"plain"}},               // archive assumed without bit 16
            Case{1, {"plain", "readonly"}},   // read-only
            Case{2, {".hidden", "plain"}},    // hidden
+           Case{4, {"pipe", "plain"}},       // system: neither file nor directory
            Case{16, {"sub"}},                // directories; archive not assumed
            Case{18, {".hiddensub", "sub"}},  // hidden directories too
            Case{32, {"plain"}},              // archive
            Case{48, {"plain", "sub"}},       // files and directories
-           Case{55, {".hidden", ".hiddensub", "plain", "readonly", "sub"}},
+           Case{55, {".hidden", ".hiddensub", "pipe", "plain", "readonly", "sub"}},
        }) {
     EXPECT_EQ(Sorted(Listing("*", c.attr)), c.names) << "attr " << c.attr;
   }
