@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -33,5 +34,8 @@ void PlotPrimitive(const Surface& s, int x, int y, uint32_t colour);
 void NoteFlip();
 // Resets the text cursor to row 1, column 1 (a new window).
 void ResetConsole();
+// Opens a regular file with the open(2) flags given (O_CLOEXEC added); -1 for an empty path, a
+// path holding a zero byte, a directory or other non-regular file, or any failure to open.
+int OpenRegularFile(const std::string& path, int flags);
 
 }  // namespace platform::internal

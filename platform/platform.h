@@ -162,41 +162,63 @@ void SetQuietErrors(bool quiet);
 
 // ---------------------------------------------------------------------------------------------
 // Files. Slots are numbered 1..255; FreeFile gives the lowest closed slot (0 when none is free).
+// Only regular files are opened; a path that is empty, holds a zero byte or names a directory,
+// a device or a pipe counts as a file that cannot be opened. A slot number outside 1..255, or
+// a slot that is not open (or not open in a mode that allows the operation) gives error 1.
 
 enum class OpenMode {
-  kInput,       // text lines, read only; error 2 when the file cannot be opened
+  kInput,       // text lines, read only
   kBinary,      // bytes, read and write; the file is created when missing
-  kBinaryRead,  // bytes, read only; error 2 when the file cannot be opened
+  kBinaryRead,  // bytes, read only
 };
 int FreeFile();
+// Opens a file into a closed slot: 0, 1 for a bad or already open slot, 2 when the file cannot
+// be opened (or, for kBinary, created).
 int Open(int slot, const std::string& path, OpenMode mode);
-// Reads the next line: up to a line feed (not included), a carriage return before it dropped.
+// Reads the next line of a kInput slot: up to a line feed (not included), a carriage return
+// right before it dropped; the last line needs no line feed. 3 when no line is left or a read
+// fails (line empty then).
 int LineInput(int slot, std::string& line);
-// True at the end of the file (and for a slot that is not open).
+// True when an input slot has no byte left to read, or when a binary slot's next byte (the one
+// after the last Get or PutBytes, the first byte after Open) lies at or past the file's end.
+// Also true for a slot that is not open.
 bool Eof(int slot);
 // Length of the open file in bytes, or -1.
 int64_t Lof(int slot);
-// Reads size bytes at the 1-based byte position; bytes past the end read as 0. The number of
-// bytes actually read goes to *got when given.
+// Reads size bytes of a binary slot at the 1-based byte position; bytes past the end read as 0.
+// The number of bytes actually read goes to *got when given. 1 for a position below 1, 3 when
+// the read fails.
 int Get(int slot, int64_t position, void* buffer, size_t size, size_t* got = nullptr);
-// Writes size bytes at the 1-based byte position.
+// Writes size bytes of a kBinary slot at the 1-based byte position (a position past the end
+// extends the file). 1 for a position below 1, 3 when the write fails.
 int PutBytes(int slot, int64_t position, const void* buffer, size_t size);
+// Closes an open slot: 0, 1 when it is not open, 3 when the host reports a failure (the slot is
+// closed all the same).
 int Close(int slot);
-// Deletes a file; 2 when it does not exist or cannot be deleted.
+// Deletes a file; 2 when it does not exist, is a directory or cannot be deleted.
 int Kill(const std::string& path);
 // Renames a file over another name (replacing it); 3 on failure.
 int Rename(const std::string& from, const std::string& to);
-// True when the path names a file (not a directory) that can be opened for reading.
+// True when the path names a regular file that can be opened for reading.
 bool IsReadableFile(const std::string& path);
+// The working directory, or the empty text when the host cannot tell it.
 std::string CurDir();
 // Changes the working directory; 0 on success, -1 on failure.
 int ChDir(const std::string& path);
 
-// Directory search attributes (a name is found when each of its attribute bits is in the mask).
+// Directory search attributes, mapped from POSIX: read-only = the owner has no write permission;
+// hidden = the name starts with a dot; system = neither a regular file nor a directory (devices,
+// pipes, sockets, broken symbolic links); directory; archive = a regular file. Symbolic links
+// count as what they point to.
 inline constexpr int kAttrReadOnly = 1, kAttrHidden = 2, kAttrSystem = 4, kAttrDirectory = 16,
                      kAttrArchive = 32;
-// Starts a search: the last part of `pattern` may hold * and ?; returns the first name found
-// (empty when none). Dir() continues the same search.
+// Starts a search, ending any earlier one: the part of `pattern` after its last "/" is matched
+// against each name of the directory before it (the working directory when there is no "/"),
+// case-sensitively, * standing for any run of bytes and ? for one byte. A name is found when
+// each of its attribute bits is set in `attributes`; without kAttrDirectory there, kAttrArchive
+// counts as set, so a mask of 0 finds plain files. "." and ".." are never found; names come in
+// the directory's own order. Returns the first name found (no directory part; empty when
+// none). Dir() gives the next name of the same search, and the empty text once it is done.
 std::string Dir(const std::string& pattern, int attributes);
 std::string Dir();
 

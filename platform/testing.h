@@ -1,0 +1,18 @@
+// Test hooks of the platform's file layer. Tests use them to provoke failures that a real disk
+// gives only rarely, and to check that code under test leaves no file open.
+#pragma once
+
+#include <cstdint>
+
+namespace platform::testing {
+
+// After `bytes` more bytes have been written through PutBytes, every further write fails: the
+// PutBytes call that crosses the limit writes the bytes up to it and returns 3 (file I/O error),
+// as a full disk would. A negative count removes the limit (the default).
+void FailWritesAfter(int64_t bytes);
+// Number of file slots currently open.
+int OpenFileCount();
+// Closes every open slot and ends a running directory search (a clean state between tests).
+void CloseAllFiles();
+
+}  // namespace platform::testing
