@@ -30,6 +30,10 @@ bool AlphaPrimitives();
 uint32_t Blend(uint32_t dst, uint32_t src);
 // Writes one pixel as a primitive does: plain, or blended when AlphaPrimitives().
 void PlotPrimitive(const Surface& s, int x, int y, uint32_t colour);
+// Draws the set pixels of a byte's glyph with its top-left corner at (left, top), clipped: as a
+// primitive (blending when AlphaPrimitives()) or, for the console, written plainly.
+void DrawGlyph(const Surface& s, int64_t left, int64_t top, uint8_t byte, uint32_t colour,
+               bool primitive);
 // Called by Flip: the keyboard's count of empty polls starts again.
 void NoteFlip();
 // Resets the text cursor to row 1, column 1 (a new window).

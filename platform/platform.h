@@ -90,13 +90,16 @@ void PSet(IMAGE* target, int x, int y, uint32_t colour);
 // Reads one pixel; 0xFFFFFFFF outside the target.
 uint32_t Point(const IMAGE* target, int x, int y);
 enum LineKind { kLine = 0, kBox = 1, kFilledBox = 2 };
-// A line, box outline or filled box with both corners included, clipped to the target.
+// A line, box outline or filled box with both corners included, clipped to the target; the
+// corners may be given in any order and lie anywhere. A line has one pixel per step along its
+// longer axis, the other coordinate the ideal line's rounded to the nearest pixel (a tie moves
+// away from the first corner). Another kind draws nothing.
 void Line(IMAGE* target, int x1, int y1, int x2, int y2, uint32_t colour, int kind);
-// Draws text in the 8x8 font, one glyph per byte, from (x, y); only set glyph pixels are written.
-// Returns 1 when there is no target, else 0.
+// Draws text in the 8x8 font, one glyph per byte, from (x, y) to the right; only set glyph
+// pixels are written, clipped to the target. Returns 1 when there is no target, else 0.
 int DrawString(IMAGE* target, int x, int y, std::string_view text, uint32_t colour);
-// The 8 rows of a byte's glyph, bit 7 the leftmost pixel. Bytes without a glyph of their own
-// share a visible placeholder.
+// The 8 rows of a byte's glyph, bit 7 the leftmost pixel. Bytes 32..126 have their own glyphs;
+// every other byte shares a visible placeholder, a hollow box.
 const uint8_t* Glyph(uint8_t byte);
 
 // ---------------------------------------------------------------------------------------------
@@ -105,13 +108,19 @@ const uint8_t* Glyph(uint8_t byte);
 // Sets the colour of Print's glyphs; Print paints the rest of each cell with 0 (transparent).
 void Color(uint32_t foreground);
 uint32_t CurrentColor();
-// Writes text at the cursor. With a line end the cursor moves to column 1 of the next row,
-// otherwise it stays right after the text. Text wraps at the right edge, and a row past the
-// bottom scrolls the page up by one text row.
+// Writes text at the cursor, one cell per byte: every byte shows its glyph, control bytes
+// included (a line feed is not obeyed; it shows the placeholder). Glyph pixels are written
+// plainly, without blending. With a line end the cursor moves to column 1 of the next row,
+// otherwise it stays right after the text. A byte that finds the cursor past the last column
+// goes to column 1 of the next row, and a next row past the bottom scrolls the whole page up by
+// one text row (8 pixel rows), the uncovered rows becoming 0. Nothing happens without a window.
 void Print(std::string_view text, bool line_end = true);
-int CursorColumn();  // 1-based
-int CursorRow();     // 1-based
-// Moves the cursor; values are clamped to the console (columns 1..width/8, rows 1..height/8).
+// 1-based. After a byte printed in the last column, and before the next one wraps, the column
+// is one past the last.
+int CursorColumn();
+int CursorRow();  // 1-based
+// Moves the cursor; values are clamped to the console (columns 1..width/8, rows 1..height/8,
+// at least 1 each). ScreenRes and Cls move it to row 1, column 1.
 void Locate(int row, int column);
 
 // ---------------------------------------------------------------------------------------------

@@ -198,14 +198,10 @@ TEST_F(BLoad, RefusesTruncatedAndMalformedFiles) {
 
 TEST_F(BLoad, RefusesAbsurdSizesBeforeReadingPixels) {
   const std::string good = Encode(Gradient(3, 3, 24, 0));
-  const std::vector<std::pair<int32_t, int32_t>> sizes = {{0, 3},         {-3, 3},
-                                                          {3, 0},         {INT32_MIN, 3},
-                                                          {3, INT32_MIN}, {16385, 1},
-                                                          {1, 16385},     {1, -16385},
-                                                          {INT32_MAX, 1}, {1, INT32_MAX},
-                                                          {16384, 16384}};  // a legal size, but the
-                                                                            // file holds far fewer
-                                                                            // pixels
+  // The last size is legal, but the file holds far fewer pixels.
+  const std::vector<std::pair<int32_t, int32_t>> sizes = {
+      {0, 3},     {-3, 3},     {3, 0},         {INT32_MIN, 3}, {3, INT32_MIN}, {16385, 1},
+      {1, 16385}, {1, -16385}, {INT32_MAX, 1}, {1, INT32_MAX}, {16384, 16384}};
   for (const auto& [width, height] : sizes) {
     std::string bad = good;
     Put32(bad, 18, static_cast<uint32_t>(width));
