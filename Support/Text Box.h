@@ -34,14 +34,14 @@ std::string TEXT_BOX_STRING(std::string_view BUFFER, int32_t W, int32_t H);
 // background, in opaque green from the left edge, cut at the right edge, and lays a red cross
 // (alpha 128) of the two diagonals over it. The caller frees the image with IMAGEDESTROY2.
 // A size that gives no image (W or H below 1, or too large) stops the program with runtime
-// error 7 before anything is drawn.
+// error 7 after the pause, before any drawing.
 platform::IMAGE* TEXT_BOX_RENDER(std::string_view BUFFER, int32_t W, int32_t H, int32_t Y_SCROLL);
 
-// Render the first 30 lines of the text into a 40 x 30 box (with the pause of TEXT_BOX_RENDER),
-// lay a green cross (alpha 196) over it, blend it onto the work page at (0, 0), pause again
-// and free the image. SEQ_ECHO_DIRECT's second pause prints the escape glyph at the cursor;
-// PROPERTY_ECHO_DIRECT's prints nothing. Escape or the window-close key during a pause ends
-// the program with exit code 0; without a window the drawing stops it with runtime error 1.
+// Both render the first 30 lines of the text into a 40 x 30 box (with the pause of
+// TEXT_BOX_RENDER), lay a green cross (alpha 196) over it, blend it onto the work page at
+// (0, 0), pause again and free the image. SEQ_ECHO_DIRECT's second pause prints the escape glyph at
+// the cursor; PROPERTY_ECHO_DIRECT's prints nothing. Escape or the window-close key during a pause
+// ends the program with exit code 0; without a window the drawing stops it with runtime error 1.
 // Both return the text unchanged.
 std::string SEQ_ECHO_DIRECT(std::string_view SEQ_TEXT_BUFFER);
 std::string PROPERTY_ECHO_DIRECT(std::string_view PROPERTY_TEXT_BUFFER);
