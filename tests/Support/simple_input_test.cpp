@@ -85,6 +85,16 @@ TEST_F(Console, PromptEchoesOnTheScreen) {
   EXPECT_EQ(platform::CursorRow(), 4);
 }
 
+TEST_F(Console, PromptBacksUpAcrossTheRowEnd) {
+  const std::string label(79, '.');  // the first input column is the last of the row
+  PushKeys({"a", "b", platform::kBackspace, platform::kBackspace, "c", platform::kEnter});
+  EXPECT_EQ(PROMPT(label), "c");
+  EXPECT_TRUE(CellShows(1, 79, '.', 0xFFFFFFFFu));
+  EXPECT_TRUE(CellShows(1, 80, 'c', 0xFFFFFFFFu));
+  EXPECT_TRUE(CellShows(2, 1, ' ', 0xFFFFFFFFu));
+  EXPECT_EQ(platform::CursorRow(), 3);
+}
+
 TEST_F(Console, PromptShowsTheSpinnerOnTheCursor) {
   platform::headless::SetClock(0.5);
   // After a, the spinner sits in the next cell; Backspace moves the cursor back over it, so
