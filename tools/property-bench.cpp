@@ -117,13 +117,17 @@ void MapFind(benchmark::State& state, const Fixture* f, const std::vector<std::s
 
 const char* const kMethods[] = {"PROPERTY_GET", "lower_bound", "map::find"};
 
-// Keeps the ns per lookup of every run, by "case/method", for the summary table.
+// Keeps the ns per lookup of every run, by "case/method", for the summary table; with
+// repetitions, their median.
 class Collector : public benchmark::ConsoleReporter {
  public:
   std::map<std::string, double> ns;
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (!run.error_occurred) ns[run.benchmark_name()] = run.GetAdjustedCPUTime();
+    for (const Run& run : runs) {
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (!run.error_occurred && (run.run_type == Run::RT_Iteration || median))
+        ns[run.run_name.str()] = run.GetAdjustedCPUTime();
+    }
     ConsoleReporter::ReportRuns(runs);
   }
 };
