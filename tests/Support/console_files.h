@@ -1,5 +1,4 @@
-// Helpers of the library tests that touch files or the text console: a scratch directory that
-// is the working directory while it lives, and a reader of the work page's text cells.
+// Helpers of the library tests that touch files or the text console.
 #pragma once
 
 #include <unistd.h>
@@ -14,8 +13,7 @@
 
 namespace supporttest {
 
-// A fresh empty directory that is the working directory until destruction, which restores
-// the previous one and removes the directory with its contents.
+// A fresh directory that is the working directory while this lives; removed afterwards.
 class ScratchDir {
  public:
   ScratchDir() : previous_(std::filesystem::current_path()) {
@@ -26,53 +24,31 @@ class ScratchDir {
   ~ScratchDir() {
     std::filesystem::current_path(previous_);
     std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
   }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
 
  private:
-  std::filesystem::path previous_;
-  std::filesystem::path path_;
+  std::filesystem::path previous_, path_;
 };
 
-// Writes `bytes` to the file at `path` (relative to the working directory), parents created.
+// Writes `bytes` to `path`, creating its parent directories.
 inline void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
-// True when text cell (row, column), both from 1, of the work page shows the glyph of `byte`
-// in `colour` on a cleared background.
-inline bool CellShows(int row, int column, uint8_t byte, uint32_t colour) {
-  const uint8_t* glyph = platform::Glyph(byte);
-  for (int y = 0; y < 8; ++y) {
-    for (int x = 0; x < 8; ++x) {
-      const uint32_t expected = (glyph[y] & (0x80 >> x)) ? colour : 0u;
-      if (platform::Point(nullptr, (column - 1) * 8 + x, (row - 1) * 8 + y) != expected)
-        return false;
+// True when the work page's text cells from (row, column) on show `text` in `colour`, each
+// cell holding exactly its glyph on a cleared background.
+inline bool RowShows(int row, int column, std::string_view text, uint32_t colour) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const uint8_t* glyph = platform::Glyph(static_cast<uint8_t>(text[i]));
+    for (int y = 0; y < 64; ++y) {
+      const int px = (column - 1 + static_cast<int>(i)) * 8 + y % 8, py = (row - 1) * 8 + y / 8;
+      const uint32_t expected = (glyph[y / 8] & (0x80 >> (y % 8))) ? colour : 0u;
+      if (platform::Point(nullptr, px, py) != expected) return false;
     }
   }
   return true;
-}
-
-// True when the cells of `row` from `column` on show `text`, one glyph per byte.
-inline bool RowShows(int row, int column, std::string_view text, uint32_t colour) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (!CellShows(row, column + static_cast<int>(i), static_cast<uint8_t>(text[i]), colour))
-      return false;
-  }
-  return true;
-}
-
-// Opens the headless two-page window that the console tests draw on (work page 1).
-inline void OpenConsole() {
-  platform::ScreenRes(640, 480, 32, 2, 0);
-  platform::PageSet(1, 0);
 }
 
 }  // namespace supporttest

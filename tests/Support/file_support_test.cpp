@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "Support/String Support.h"
-#include "platform/platform.h"
 #include "tests/Support/console_files.h"
 #include "tests/test_support.h"
 
@@ -18,133 +17,93 @@ static constexpr char MODULE_NAME[] = "tests/file_support";
 namespace {
 
 namespace fs = std::filesystem;
+using supporttest::RowShows;
 using supporttest::WriteFile;
+using Names = std::vector<std::string>;
 
 class FileSupport : public testing::Test {
  protected:
-  void SetUp() override { testsupport::ResetPlatform(); }
+  void SetUp() override {
+    testsupport::ResetPlatform();
+    platform::ScreenRes(640, 480, 32, 2, 0);
+    platform::PageSet(1, 0);
+  }
   void TearDown() override { testsupport::ResetPlatform(); }
 
-  // CAT's result as a vector, in its order.
-  static std::vector<std::string> Listing(const std::string& path, int32_t attr) {
+  // CAT's names in its order (sorted on request); the list starts with stale elements.
+  static Names Cat(const std::string& path, int32_t attr, bool sorted = true) {
     rt::Array<std::string> list;
-    list.Redim(0, 2, RT_HERE);  // stale content that must not survive
+    list.Redim(0, 2, RT_HERE);
     CAT(list, path, attr);
-    EXPECT_EQ(list.LBound(), 0);
-    std::vector<std::string> names;
-    for (int32_t i = 0; i <= list.UBound(); ++i) names.push_back(list.At(i, RT_HERE));
-    return names;
-  }
-  static std::vector<std::string> Sorted(std::vector<std::string> names) {
-    std::sort(names.begin(), names.end());
+    Names names;
+    for (int32_t i = list.LBound(); i <= list.UBound(); ++i) names.push_back(list.At(i, RT_HERE));
+    if (sorted) std::sort(names.begin(), names.end());
     return names;
   }
 
   supporttest::ScratchDir scratch;
 };
 
-TEST_F(FileSupport, IsFileAndIsDirTellFilesFromDirectories) {
-  WriteFile("file.txt", "x");
-  fs::create_directory("folder");
+TEST_F(FileSupport, IsFileAndIsDir) {
+  WriteFile("file", "x");
+  fs::create_directory("dir");
   const fs::path before = fs::current_path();
-  struct Case {
-    std::string path;
-    int32_t is_file, is_dir;
-  };
-  for (const Case& c : {Case{"file.txt", -1, -1}, Case{"folder", 0, 0}, Case{"missing", 0, -1},
-                        Case{"", 0, -1}, Case{"folder/missing", 0, -1}}) {
-    EXPECT_EQ(IS_FILE(c.path), c.is_file) << c.path;
-    EXPECT_EQ(IS_DIR(c.path), c.is_dir) << c.path;
-    EXPECT_EQ(fs::current_path(), before) << c.path;
-  }
+  EXPECT_EQ(IS_FILE("file"), -1);
+  EXPECT_EQ(IS_FILE("dir"), 0);
+  EXPECT_EQ(IS_FILE("missing"), 0);
+  EXPECT_EQ(IS_DIR("file"), -1);
+  EXPECT_EQ(IS_DIR("dir"), 0);
+  EXPECT_EQ(fs::current_path(), before);
+  EXPECT_EQ(IS_DIR("missing"), -1);
 }
 
-TEST_F(FileSupport, CatOfAnEmptyFolderIsEmpty) {
+TEST_F(FileSupport, CatSelectsByAttributeAndWildcard) {
   fs::create_directory("empty");
-  EXPECT_TRUE(Listing("empty/*", 0xFF).empty());
-  EXPECT_TRUE(Listing("empty/.*", 0xFF).empty());  // "." and ".." are never listed
-  EXPECT_TRUE(Listing("missing/*", 0xFF).empty());
-}
-
-TEST_F(FileSupport, CatSelectsByAttributeBits) {
-  WriteFile("plain", "");
-  WriteFile("readonly", "");
-  fs::permissions("readonly",
-                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-  WriteFile(".hidden", "");
+  EXPECT_EQ(Cat("empty/.*", 55), Names{});  // never "." or ".."
+  for (const char* name : {"plain", "ro", ".hidden", "a.txt", "ab.txt"}) WriteFile(name, "");
+  fs::permissions("ro", fs::perms::owner_write, fs::perm_options::remove);
   fs::create_directory("sub");
-  fs::create_directory(".hiddensub");
+  fs::create_directory(".hsub");
   ASSERT_EQ(mkfifo("pipe", 0644), 0);
-  struct Case {
-    int32_t attr;
-    std::vector<std::string> names;
-  };
-  for (const Case& c : {
-           Case{0, {"plain"}},               // archive assumed without bit 16
-           Case{1, {"plain", "readonly"}},   // read-only
-           Case{2, {".hidden", "plain"}},    // hidden
-           Case{4, {"pipe", "plain"}},       // system: neither file nor directory
-           Case{16, {"sub"}},                // directories; archive not assumed
-           Case{18, {".hiddensub", "sub"}},  // hidden directories too
-           Case{32, {"plain"}},              // archive
-           Case{48, {"plain", "sub"}},       // files and directories
-           Case{55, {".hidden", ".hiddensub", "pipe", "plain", "readonly", "sub"}},
-       }) {
-    EXPECT_EQ(Sorted(Listing("*", c.attr)), c.names) << "attr " << c.attr;
-  }
-}
-
-TEST_F(FileSupport, CatMatchesWildcardsInTheSearchOrder) {
-  for (const char* name : {"a.txt", "bb.txt", "c.dat", "ab.txt"}) WriteFile(name, "");
-  EXPECT_EQ(Sorted(Listing("*.txt", 0)), (std::vector<std::string>{"a.txt", "ab.txt", "bb.txt"}));
-  EXPECT_EQ(Sorted(Listing("?.txt", 0)), (std::vector<std::string>{"a.txt"}));
-  EXPECT_EQ(Sorted(Listing("a*", 0)), (std::vector<std::string>{"a.txt", "ab.txt"}));
-  EXPECT_EQ(Sorted(Listing("c.dat", 0)), (std::vector<std::string>{"c.dat"}));
-  // The order is the host's search order, kept as it comes.
-  std::vector<std::string> searched;
-  for (std::string name = platform::Dir("*", 0); !name.empty(); name = platform::Dir())
+  const Names files = {"a.txt", "ab.txt", "plain"};
+  EXPECT_EQ(Cat("*", 0), files);  // archive counts as set without the directory bit
+  EXPECT_EQ(Cat("*", 1), (Names{"a.txt", "ab.txt", "plain", "ro"}));
+  EXPECT_EQ(Cat("*", 2), (Names{".hidden", "a.txt", "ab.txt", "plain"}));
+  EXPECT_EQ(Cat("*", 4), (Names{"a.txt", "ab.txt", "pipe", "plain"}));
+  EXPECT_EQ(Cat("*", 16), (Names{"empty", "sub"}));  // and then it does not
+  EXPECT_EQ(Cat("*", 18), (Names{".hsub", "empty", "sub"}));
+  EXPECT_EQ(Cat("*", 48), (Names{"a.txt", "ab.txt", "empty", "plain", "sub"}));
+  EXPECT_EQ(Cat("*.txt", 0), (Names{"a.txt", "ab.txt"}));
+  EXPECT_EQ(Cat("?.txt", 0), (Names{"a.txt"}));
+  Names searched;  // the host's order, unsorted
+  for (std::string name = platform::Dir("*", 55); !name.empty(); name = platform::Dir())
     searched.push_back(name);
-  EXPECT_EQ(Listing("*", 0), searched);
+  EXPECT_EQ(Cat("*", 55, false), searched);
 }
 
-TEST_F(FileSupport, LoadBufferReadsEveryByte) {
+TEST_F(FileSupport, LoadBuffer) {
   std::string bytes;
   for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
-  WriteFile("bytes.bin", bytes + "\r\n");
-  WriteFile("empty.bin", "");
-  supporttest::OpenConsole();
-  EXPECT_EQ(LOAD_BUFFER("bytes.bin"), bytes + "\r\n");
-  EXPECT_EQ(LOAD_BUFFER("empty.bin"), "");
-  EXPECT_EQ(platform::CursorRow(), 1);  // no message for either
-}
-
-TEST_F(FileSupport, LoadBufferOfAMissingFileSaysSoInWhite) {
-  supporttest::OpenConsole();
+  WriteFile("bytes", bytes);
+  WriteFile("empty", "");
+  EXPECT_EQ(LOAD_BUFFER("bytes"), bytes);
+  EXPECT_EQ(LOAD_BUFFER("empty"), "");
+  EXPECT_EQ(platform::CursorRow(), 1);  // no message
   platform::Color(0xFF00FF00u);
-  EXPECT_EQ(LOAD_BUFFER("missing.txt"), "");
-  EXPECT_EQ(platform::CurrentColor(), 0xFFFFFFFFu);
-  EXPECT_TRUE(supporttest::RowShows(1, 1, "Is not a file: \"missing.txt\"", 0xFFFFFFFFu));
+  EXPECT_EQ(LOAD_BUFFER("missing"), "");
+  EXPECT_TRUE(RowShows(1, 1, "Is not a file: \"missing\"", 0xFFFFFFFFu));
   EXPECT_EQ(platform::CursorRow(), 2);
-  EXPECT_EQ(platform::CursorColumn(), 1);
-  fs::create_directory("folder");
-  EXPECT_EQ(LOAD_BUFFER("folder"), "");
-  EXPECT_TRUE(supporttest::RowShows(2, 1, "Is not a file: \"folder\"", 0xFFFFFFFFu));
 }
 
-TEST_F(FileSupport, DumpBufferPrintsOneLinePerPiece) {
-  supporttest::OpenConsole();
+TEST_F(FileSupport, DumpBufferPrintsEachLine) {
+  const uint32_t white = 0xFFFFFFFFu;
+  platform::Color(white);
   DUMP_BUFFER("");
   EXPECT_EQ(platform::CursorRow(), 1);
-  DUMP_BUFFER("one");
-  EXPECT_TRUE(supporttest::RowShows(1, 1, "one", platform::CurrentColor()));
-  EXPECT_EQ(platform::CursorRow(), 2);
   DUMP_BUFFER("a\r\n\r\nb\nc\r\n");  // empty line kept, lone LF no break, final CR LF no line
-  EXPECT_TRUE(supporttest::RowShows(2, 1, "a", platform::CurrentColor()));
-  EXPECT_TRUE(supporttest::RowShows(3, 1, " ", platform::CurrentColor()));
-  EXPECT_TRUE(supporttest::RowShows(4, 1, "b\nc", platform::CurrentColor()));
-  EXPECT_EQ(platform::CursorRow(), 5);
-  EXPECT_EQ(platform::CursorColumn(), 1);
+  EXPECT_TRUE(RowShows(1, 1, "a", white) && RowShows(2, 1, " ", white));
+  EXPECT_TRUE(RowShows(3, 1, "b\nc", white));
+  EXPECT_EQ(platform::CursorRow(), 4);
 }
 
 }  // namespace
