@@ -34,7 +34,8 @@ class Listing : public testing::Test {
  protected:
   void SetUp() override {
     testsupport::ResetPlatform();
-    supporttest::OpenConsole();
+    platform::ScreenRes(640, 480, 32, 2, 0);  // a console on work page 1
+    platform::PageSet(1, 0);
     VGA_TABLE.Erase();
     platform::headless::SetAutoAnswer("k");
     answers_before = platform::headless::AutoAnswerCount();
@@ -117,7 +118,7 @@ TEST_F(Listing, BoundsShorthandPrintsPausesAndEmptiesTheEcho) {
   EXPECT_EQ(__BOUNDS(db, echo), "");
   EXPECT_EQ(echo, "");
   EXPECT_TRUE(RowShows(1, 1, "LBound: \"0\" To UBound: \"-1\"", kRed));
-  EXPECT_TRUE(supporttest::CellShows(2, 1, 0x1b, 0x0000000Fu));  // the pause's message
+  EXPECT_TRUE(supporttest::RowShows(2, 1, "\x1b", 0x0000000Fu));  // the pause's message
   EXPECT_EQ(Pauses(), 1);
 }
 

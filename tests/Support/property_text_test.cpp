@@ -39,7 +39,8 @@ class PropertyText : public testing::Test {
  protected:
   void SetUp() override {
     testsupport::ResetPlatform();
-    supporttest::OpenConsole();
+    platform::ScreenRes(640, 480, 32, 2, 0);  // a console on work page 1
+    platform::PageSet(1, 0);
     VGA_TABLE.Erase();
     platform::headless::SetAutoAnswer("k");
     answers_before = platform::headless::AutoAnswerCount();
@@ -188,11 +189,11 @@ TEST_F(PropertyText, SaveThatCannotCreateItsFileChangesNothing) {
   std::filesystem::create_directory("folder");
   PROPERTY_SAVE_RAW_BUFFER("x", "folder");  // a directory is no file to replace
   EXPECT_TRUE(std::filesystem::is_directory("folder"));
-  EXPECT_TRUE(std::filesystem::is_empty(scratch.path() / "folder"));
+  EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::current_path() / "folder"));
   EXPECT_FALSE(std::filesystem::exists("folder.saving"));
   PROPERTY_SAVE_RAW_BUFFER("x", "");
   // Nothing but the folder was ever created.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path()),
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(std::filesystem::current_path()),
                           std::filesystem::directory_iterator()),
             1);
   EXPECT_EQ(platform::testing::OpenFileCount(), 0);

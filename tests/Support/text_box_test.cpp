@@ -170,7 +170,8 @@ class TextBox : public testing::Test {
  protected:
   void SetUp() override {
     testsupport::ResetPlatform();
-    supporttest::OpenConsole();
+    platform::ScreenRes(640, 480, 32, 2, 0);  // a console on work page 1
+    platform::PageSet(1, 0);
     VGA_TABLE.Erase();
     platform::headless::SetAutoAnswer("k");
     answers_before = platform::headless::AutoAnswerCount();
@@ -213,7 +214,7 @@ TEST_F(TextBox, RenderPausesWithTheEscapeGlyphFirst) {
   platform::IMAGE* image = TEXT_BOX_RENDER("x", 4, 1, 0);
   EXPECT_EQ(Pauses(), 1);
   EXPECT_EQ(platform::headless::PresentCount(), presents + 1);
-  EXPECT_TRUE(supporttest::CellShows(1, 1, 0x1b, 0x0000000Fu));
+  EXPECT_TRUE(supporttest::RowShows(1, 1, "\x1b", 0x0000000Fu));
   EXPECT_EQ(platform::CursorColumn(), 2);
   platform::ImageDestroy(image);
 }
@@ -233,11 +234,11 @@ TEST_F(TextBox, EchoShowsTheFirstThirtyLinesOverThePage) {
   EXPECT_EQ(PROPERTY_ECHO_DIRECT(text), text);
   for (int row = 1; row <= 30; ++row) {
     const int column = row >= 10 && row <= 20 ? 2 : 20;  // a cell the cross does not touch
-    EXPECT_TRUE(
-        supporttest::CellShows(row, column, static_cast<uint8_t>('A' + row - 1), kGreenOnPage))
+    EXPECT_TRUE(supporttest::RowShows(row, column, std::string(1, static_cast<char>('A' + row - 1)),
+                                      kGreenOnPage))
         << row;
   }
-  EXPECT_TRUE(supporttest::CellShows(31, 20, ' ', 0));  // the 31st line stays off the page
+  EXPECT_TRUE(supporttest::RowShows(31, 20, " ", 0));  // the 31st line stays off the page
   // The green cross (alpha 196) replaces the red one and is blended onto the cleared page:
   // alpha 196 * 196 / 256 = 0x96, green 255 * 196 / 256 = 0xC3.
   EXPECT_EQ(platform::Point(nullptr, 319, 0), 0x9600C300u);
@@ -249,9 +250,9 @@ TEST_F(TextBox, EchoShowsTheFirstThirtyLinesOverThePage) {
 TEST_F(TextBox, SequenceEchoLeavesASecondEscapeGlyph) {
   EXPECT_EQ(SEQ_ECHO_DIRECT("seq"), "seq");
   EXPECT_EQ(Pauses(), 2);
-  EXPECT_TRUE(supporttest::CellShows(1, 2, 0x1b, 0x0000000Fu));
+  EXPECT_TRUE(supporttest::RowShows(1, 2, "\x1b", 0x0000000Fu));
   EXPECT_EQ(platform::CursorColumn(), 3);
-  EXPECT_TRUE(supporttest::CellShows(1, 3, 'q', kGreenOnPage));
+  EXPECT_TRUE(supporttest::RowShows(1, 3, "q", kGreenOnPage));
 }
 
 TEST_F(TextBox, EchoWithoutAWindowIsAnIllegalFunctionCall) {
