@@ -25,9 +25,9 @@ ceiling() {
   [ "${top:0:4}" = 0000 ] && [ "$((16#${top:4:2}))" -ge 250 ]
 }
 # Takes screenshots into $1 until command $2 accepts one (the viewer may be slow on a busy
-# machine); fails with message $3 after 20 s.
+# machine); fails with message $3 after 60 s.
 await() {
-  local deadline=$((SECONDS + 20))
+  local deadline=$((SECONDS + 60))
   until e2e_screenshot "$1" && "$2" "$1"; do
     [ "$SECONDS" -lt "$deadline" ] || e2e_fail "$3"
     sleep 0.3
