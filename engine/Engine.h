@@ -37,6 +37,10 @@ std::string LABEL2VALUE(const std::string& LABEL);
 // long, rounded down: (100, 640, 50) gives 270.
 int32_t PERCENTILEOFFSET(int32_t SUBJECTSPAN, int32_t CONTAINERSPAN, double PERCENTILE);
 
+// Records FILENAME in FILEMODE(SLOT) and opens it for reading lines through a free file number;
+// a file that cannot be opened stops the program with runtime error 2, reported at `at`.
+FILETYPE& OPENLIST(int32_t SLOT, const std::string& FILENAME, const rt::Where& at);
+
 // ----- board generation (Board.cpp) -----
 // Adds a solid border and 1,024 random interior walls to BOARDDB and puts the viewer at the
 // centre of a random open cell with a random heading.

@@ -37,15 +37,20 @@ void APPLYPARAM(const std::string& LABEL, const std::string& VALUE_TEXT) {
 
 }  // namespace
 
-// Reads: the file FILENAME. Writes: FILEMODE(PARAMMODE), R, and what its lines set.
-// A file that cannot be opened stops the program with runtime error 2.
-void LOADPARAMS(const std::string& FILENAME) {
-  FILETYPE& slot = FILEMODE.At(PARAMMODE, RT_HERE);
+FILETYPE& OPENLIST(int32_t SLOT, const std::string& FILENAME, const rt::Where& at) {
+  FILETYPE& slot = FILEMODE.At(SLOT, at);
   slot.FILENAME = FILENAME;
   slot.MODE = platform::FreeFile();
   if (platform::Open(slot.MODE, FILENAME, platform::OpenMode::kInput) != 0) {
-    RT_ABORT(rt::kFileNotFound);
+    rt::Abort(rt::kFileNotFound, at);
   }
+  return slot;
+}
+
+// Reads: the file FILENAME. Writes: FILEMODE(PARAMMODE), R, and what its lines set.
+// A file that cannot be opened stops the program with runtime error 2.
+void LOADPARAMS(const std::string& FILENAME) {
+  const FILETYPE& slot = OPENLIST(PARAMMODE, FILENAME, RT_HERE);
   while (!platform::Eof(slot.MODE)) {
     RT_CHECK(platform::LineInput(slot.MODE, R));
     APPLYPARAM(PREFIX("=", R), SUFFIX("=", R));

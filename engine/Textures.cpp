@@ -73,12 +73,7 @@ void TEXTUREROTATE(platform::IMAGE* PIC) {
 // R, PROPERTY_ECHO. A list that cannot be opened stops the program with runtime error 2.
 void LOADTEXTUREDB(const std::string& FILENAME) {
   PROPERTY_DATABASE_DELETE(TEXTUREDB, "");
-  FILETYPE& slot = FILEMODE.At(TEXTUREMODE, RT_HERE);
-  slot.FILENAME = FILENAME;
-  slot.MODE = platform::FreeFile();
-  if (platform::Open(slot.MODE, FILENAME, platform::OpenMode::kInput) != 0) {
-    RT_ABORT(rt::kFileNotFound);
-  }
+  const FILETYPE& slot = OPENLIST(TEXTUREMODE, FILENAME, RT_HERE);
   while (!platform::Eof(slot.MODE)) {
     RT_CHECK(platform::LineInput(slot.MODE, R));
     platform::IMAGE* PIC = BMP_LOAD(SUFFIX("=", R));

@@ -19,6 +19,7 @@
 
 #include "engine/Engine.h"
 #include "platform/headless.h"
+#include "tools/bmp-writer.h"
 
 namespace {
 
@@ -124,30 +125,11 @@ void WriteText(const std::string& path, const std::string& text) {
   WriteFile(path, text.data(), text.size());
 }
 
-void PutLe(std::string& out, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
-}
-
-// A 32-bit top-down BMP of the captured page.
+// The captured page as a top-down 32-bit BMP whose fourth byte viewers ignore.
 std::string EncodeBmp() {
-  const uint32_t size = static_cast<uint32_t>(capture.pixels.size() * 4), offset = 14 + 40;
-  std::string out = "BM";
-  PutLe(out, offset + size, 4);
-  PutLe(out, 0, 4);
-  PutLe(out, offset, 4);
-  PutLe(out, 40, 4);
-  PutLe(out, static_cast<uint32_t>(capture.width), 4);
-  PutLe(out, static_cast<uint32_t>(-capture.height), 4);
-  PutLe(out, 1, 2);
-  PutLe(out, 32, 2);
-  PutLe(out, 0, 4);
-  PutLe(out, size, 4);
-  PutLe(out, 2835, 4);
-  PutLe(out, 2835, 4);
-  PutLe(out, 0, 4);
-  PutLe(out, 0, 4);
-  out.append(reinterpret_cast<const char*>(capture.pixels.data()), size);
-  return out;
+  return bmpwriter::Encode(
+      capture.width, capture.height, bmpwriter::Format::kXrgb32, true,
+      [](int x, int y) { return capture.pixels[static_cast<size_t>(y) * capture.width + x].U; });
 }
 
 std::string BoardText() {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/bmp-writer.h"
+
 namespace {
 
 constexpr int kSize = 64;
@@ -147,37 +149,12 @@ uint8_t Byte(double v) {
   return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L));
 }
 
-void PutLe(std::vector<uint8_t>& out, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-// A bottom-up 24-bit BMP of the texture (64 x 3 bytes per row needs no padding).
-std::vector<uint8_t> EncodeBmp(const Texture& texture) {
-  const uint32_t pixels = kSize * kSize * 3, offset = 14 + 40;
-  std::vector<uint8_t> out{'B', 'M'};
-  PutLe(out, offset + pixels, 4);
-  PutLe(out, 0, 4);
-  PutLe(out, offset, 4);
-  PutLe(out, 40, 4);
-  PutLe(out, kSize, 4);
-  PutLe(out, kSize, 4);
-  PutLe(out, 1, 2);
-  PutLe(out, 24, 2);
-  PutLe(out, 0, 4);
-  PutLe(out, pixels, 4);
-  PutLe(out, 2835, 4);
-  PutLe(out, 2835, 4);
-  PutLe(out, 0, 4);
-  PutLe(out, 0, 4);
-  for (int y = kSize - 1; y >= 0; --y) {
-    for (int x = 0; x < kSize; ++x) {
-      const Rgb c = texture.draw(x, y);
-      out.push_back(Byte(c.b));
-      out.push_back(Byte(c.g));
-      out.push_back(Byte(c.r));
-    }
-  }
-  return out;
+// The texture as a bottom-up 24-bit BMP.
+std::string EncodeTexture(const Texture& texture) {
+  return bmpwriter::Encode(kSize, kSize, bmpwriter::Format::kRgb24, false, [&](int x, int y) {
+    const Rgb c = texture.draw(x, y);
+    return uint32_t{Byte(c.r)} << 16 | uint32_t{Byte(c.g)} << 8 | Byte(c.b);
+  });
 }
 
 }  // namespace
@@ -192,7 +169,7 @@ int main(int argc, char** argv) {
                               {"wood", Wood}};
   for (const Texture& texture : textures) {
     const std::string path = std::string(argv[1]) + "/" + texture.name + ".bmp";
-    const std::vector<uint8_t> bytes = EncodeBmp(texture);
+    const std::string bytes = EncodeTexture(texture);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     const bool ok =
         file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();

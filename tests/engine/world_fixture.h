@@ -14,6 +14,7 @@
 
 #include "engine/Engine.h"
 #include "tests/test_support.h"
+#include "tools/bmp-writer.h"
 
 namespace testsupport {
 
@@ -22,43 +23,12 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-inline void PutLe(std::string& out, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
-}
-
-// A BMP of width x height whose pixel (x, y), counted from the picture's top row, is
-// colour(x, y) as 0xAARRGGBB. 24-bit files drop the alpha byte; 32-bit files keep it (with
-// BITFIELDS masks, so that readers honour it). top_down stores the top row first.
+// A 24- or 32-bit (alpha kept) BMP whose pixel (x, y), counted from the top row, is colour(x, y).
 inline std::string MakeBmp(int width, int height, int bits, bool top_down,
                            const std::function<uint32_t(int, int)>& colour) {
-  const int header = bits == 32 ? 14 + 56 : 14 + 40;
-  const int row_bytes = (width * (bits / 8) + 3) / 4 * 4;
-  std::string out = "BM";
-  PutLe(out, static_cast<uint32_t>(header + row_bytes * height), 4);
-  PutLe(out, 0, 4);
-  PutLe(out, static_cast<uint32_t>(header), 4);
-  PutLe(out, bits == 32 ? 56 : 40, 4);
-  PutLe(out, static_cast<uint32_t>(width), 4);
-  PutLe(out, static_cast<uint32_t>(top_down ? -height : height), 4);
-  PutLe(out, 1, 2);
-  PutLe(out, static_cast<uint32_t>(bits), 2);
-  PutLe(out, bits == 32 ? 3 : 0, 4);
-  PutLe(out, static_cast<uint32_t>(row_bytes * height), 4);
-  PutLe(out, 2835, 4);
-  PutLe(out, 2835, 4);
-  PutLe(out, 0, 4);
-  PutLe(out, 0, 4);
-  if (bits == 32) {
-    for (uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u}) PutLe(out, mask, 4);
-  }
-  for (int r = 0; r < height; ++r) {
-    const int y = top_down ? r : height - 1 - r;
-    std::string row;
-    for (int x = 0; x < width; ++x) PutLe(row, colour(x, y), bits / 8);
-    row.resize(static_cast<size_t>(row_bytes), '\0');
-    out += row;
-  }
-  return out;
+  return bmpwriter::Encode(width, height,
+                           bits == 32 ? bmpwriter::Format::kArgb32 : bmpwriter::Format::kRgb24,
+                           top_down, colour);
 }
 
 // A distinct opaque colour for every texel of a 64 x 64 texture `n`.
