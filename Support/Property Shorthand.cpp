@@ -94,3 +94,11 @@ std::string __BOUNDS(const PROPERTY_STORE& PROPERTY_DB, std::string& ECHO_LINE) 
   ECHO_LINE.clear();
   return std::string();
 }
+
+void __SAVE(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME) {
+  PROPERTY_DATABASE_SAVE(PROPERTY_DB, FILENAME);
+}
+
+void __LOAD(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME) {
+  PROPERTY_DATABASE_LOAD(PROPERTY_DB, FILENAME);
+}

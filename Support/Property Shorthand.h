@@ -32,3 +32,6 @@ std::string __DIRECT(PROPERTY_STORE& PROPERTY_DB, std::string& PROPERTY_ECHO);
 // Prints the store's bounds line (PROPERTY_SHOW_ARRAY_BOUNDS), pauses with the escape glyph as
 // message, and empties PROPERTY_ECHO. Returns the empty text.
 std::string __BOUNDS(const PROPERTY_STORE& PROPERTY_DB, std::string& PROPERTY_ECHO);
+// PROPERTY_DATABASE_SAVE and PROPERTY_DATABASE_LOAD under their short names.
+void __SAVE(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME);
+void __LOAD(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Support/Property Core.h"
+#include "Support/Property Shorthand.h"
 #include "Support/VGA Lookup.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
@@ -140,6 +141,13 @@ TEST_F(PropertyText, RoundTripsKeepLoneLineFeedsButNotLineBreaks) {
   PROPERTY_DATABASE_LOAD(db, "store.property");
   EXPECT_EQ(RecordsOf(db), (Records{{"crlf", "c"}, {"eq", "x=y"}, {"lf", "a\nb"}}));
   EXPECT_EQ(Pauses(), 6);  // one per imported record
+
+  // The short forms do the same.
+  __SAVE(db, "short.property");
+  EXPECT_EQ(FileText("short.property"), "crlf=c\r\neq=x=y\r\nlf=a\nb");
+  PROPERTY_DATABASE_SET(db, "extra", "1");
+  __LOAD(db, "short.property");
+  EXPECT_EQ(RecordsOf(db), (Records{{"crlf", "c"}, {"eq", "x=y"}, {"lf", "a\nb"}}));
 }
 
 TEST_F(PropertyText, SaveWritesExactlyTheNewText) {
