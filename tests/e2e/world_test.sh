@@ -18,11 +18,10 @@ colours() {
   convert "$1" -crop "$2" +repage -unique-colors -format "%w" info:
 }
 
-# True when screenshot $1 shows the bright blue ceiling ramp in its top row.
+# True when screenshot $1 shows the ceiling ramp's brightest blue (0000FF) in its top row, which
+# walls taller than the window may hide in part.
 ceiling() {
-  local top
-  top=$(pixel "$1" 2 0)
-  [ "${top:0:4}" = 0000 ] && [ "$((16#${top:4:2}))" -ge 250 ]
+  convert "$1" -crop 640x1+0+0 +repage -unique-colors txt:- | grep -q '#0000FF'
 }
 # Takes screenshots into $1 until command $2 accepts one (the viewer may be slow on a busy
 # machine); fails with message $3 after 60 s.
