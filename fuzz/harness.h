@@ -1,0 +1,126 @@
+// What every fuzz target shares: a scratch folder as the working directory, the engine and the
+// headless platform put back to their start around each input, a program end caught as an exit
+// code, and the stop that turns a broken promise into a finding.
+//
+// A target's input is untrusted file content. The program's documented answers to bad content
+// (a runtime-error report and its exit code) are outcomes, not findings; a finding is a crash, a
+// sanitizer report, a hang, or an outcome that the target's own checks call wrong.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "engine/Engine.h"
+#include "platform/headless.h"
+#include "platform/platform.h"
+#include "platform/testing.h"
+#include "tests/test_support.h"
+
+namespace fuzz {
+
+// Makes a fresh folder under the temporary directory the working directory, the first time only,
+// so that every input of a run shares it; a normal exit removes it.
+inline void EnterScratchFolder() {
+  static char folder[] = "/tmp/maze-fuzz-XXXXXX";
+  static const bool entered = [] {
+    if (mkdtemp(folder) == nullptr) std::abort();
+    std::filesystem::current_path(folder);
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(folder, ignored);
+    });
+    return true;
+  }();
+  (void)entered;
+}
+
+// Writes `bytes` to `path`, relative to the working directory.
+inline void WriteFile(const std::string& path, std::string_view bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The engine's globals and the headless platform at their start: no window, no open file, no
+// key waiting, a clock at 0, waits for a key answered with a blank, error reports silenced.
+inline void Reset() {
+  RESETGLOBALS();
+  platform::testing::CloseAllFiles();
+  platform::Screen(0);
+  platform::ClearKeys();
+  platform::headless::SetClock(0.0);
+  platform::headless::SetAutoAnswer(" ");
+  platform::SetQuietErrors(true);
+}
+
+// Runs `body` and returns the exit code of the program end it reached, or -1 when it returned.
+template <class F>
+int ExitCodeOf(F&& body) {
+  return testsupport::ExitCodeOf(body);
+}
+
+// Reports a broken promise and stops the run, which the fuzzer records as a finding.
+[[noreturn]] inline void Finding(const char* what, long detail = 0) {
+  std::fprintf(stderr, "fuzz finding: %s (%ld)\n", what, detail);
+  std::abort();
+}
+
+// Stops with a finding unless `code` is one of `allowed` (-1: the body returned).
+inline void ExpectExit(int code, std::initializer_list<int> allowed) {
+  for (int a : allowed) {
+    if (code == a) return;
+  }
+  Finding("undocumented program end, exit code", code);
+}
+
+inline void PutLe(std::string& out, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
+}
+
+// An uncompressed bottom-up 24-bit bitmap of width x height whose pixel (x, y) is
+// 0xRRGGBB = seed * 0x10000 + x * 0x100 + y.
+inline std::string MakeBmp(int width, int height, int seed) {
+  const int row_bytes = (width * 3 + 3) / 4 * 4;
+  std::string out = "BM";
+  PutLe(out, static_cast<uint32_t>(54 + row_bytes * height), 4);
+  PutLe(out, 0, 4);
+  PutLe(out, 54, 4);
+  PutLe(out, 40, 4);
+  PutLe(out, static_cast<uint32_t>(width), 4);
+  PutLe(out, static_cast<uint32_t>(height), 4);
+  PutLe(out, 1, 2);
+  PutLe(out, 24, 2);
+  for (int i = 0; i < 6; ++i) PutLe(out, 0, 4);
+  for (int y = height - 1; y >= 0; --y) {
+    std::string row;
+    for (int x = 0; x < width; ++x) {
+      PutLe(row, static_cast<uint32_t>(seed << 16 | (x & 255) << 8 | (y & 255)), 3);
+    }
+    row.resize(static_cast<size_t>(row_bytes), '\0');
+    out += row;
+  }
+  return out;
+}
+
+// A texture set in the working directory: a.bmp, b.bmp and c.bmp (64 x 64), wide.bmp (100 x 30),
+// dot.bmp (1 x 1), bad.bmp (no bitmap), and the lists textures.property (a, b, c), one.property
+// (a only), bad.property (a, then bad.bmp) and missing.property (a file that does not exist).
+inline void WriteTextureSet() {
+  WriteFile("a.bmp", MakeBmp(64, 64, 1));
+  WriteFile("b.bmp", MakeBmp(64, 64, 2));
+  WriteFile("c.bmp", MakeBmp(64, 64, 3));
+  WriteFile("wide.bmp", MakeBmp(100, 30, 4));
+  WriteFile("dot.bmp", MakeBmp(1, 1, 5));
+  WriteFile("bad.bmp", "BM not a bitmap");
+  WriteFile("textures.property", "a=a.bmp\nb=b.bmp\nc=c.bmp\n");
+  WriteFile("one.property", "a=a.bmp\n");
+  WriteFile("bad.property", "a=a.bmp\nx=bad.bmp\n");
+  WriteFile("missing.property", "a=a.bmp\nm=missing.bmp\n");
+}
+
+}  // namespace fuzz

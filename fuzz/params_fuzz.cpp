@@ -1,0 +1,80 @@
+// The parameter file: the input becomes params.property in a scratch folder beside a small valid
+// texture set, and the viewer runs its start-up (seeded) and three frames with the headless
+// backend, every wait for a key answered, a few movement keys pressed before each frame.
+//
+// Documented ends: 1 (a bitmap that cannot be loaded, or XDIM/YDIM <= 0 at the window
+// reopening), 2 (a texture list that cannot be opened), 6 (BOARD before TEXTURES, or a list of
+// fewer than two textures). Any other end is a finding.
+//
+// Limits of the harness, so that the fuzzer spends its time on reading rather than painting:
+// an input whose last XDIM and YDIM would open a window wider than kMaxColumns or larger than
+// kMaxPixels is skipped (a 16000 x 16000 window is a legal 1 GB page per frame, slow but not
+// wrong); TEXTURES values holding "/" are skipped, which keeps every file the input names inside
+// the scratch folder.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz/harness.h"
+
+namespace {
+
+constexpr int64_t kMaxColumns = 4096;
+constexpr int64_t kMaxPixels = int64_t{1} << 20;
+
+// Whether the program's reading of `text` stays inside the harness's limits. Lines and the
+// label/value split follow the parameter reader: lines end at a line feed, the label is the text
+// before the first "=", the last XDIM and YDIM lines give the window.
+bool WithinLimits(std::string_view text) {
+  int64_t width = 640, height = 480;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    const size_t equals = line.find('=');
+    const std::string_view label = line.substr(0, equals);
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
+    if (label == "XDIM") width = rt::ValInt(value);
+    if (label == "YDIM") height = rt::ValInt(value);
+    if (label == "TEXTURES" && value.find('/') != std::string_view::npos) return false;
+  }
+  return width <= kMaxColumns && width * height <= kMaxPixels;
+}
+
+// Keys pressed before each frame: every control the frame loop applies, except quitting.
+const char* const kFrameKeys[3][4] = {
+    {platform::kRight, platform::kUp, "<", "a"},
+    {platform::kLeft, platform::kDown, ">", "Z"},
+    {platform::kRight, platform::kRight, ",", "."},
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  if (!WithinLimits(text)) return 0;
+  fuzz::EnterScratchFolder();
+  static const bool texture_set = (fuzz::WriteTextureSet(), true);
+  (void)texture_set;
+  fuzz::Reset();
+  fuzz::WriteFile("params.property", text);
+  const int code = fuzz::ExitCodeOf([] {
+    STARTUP_BEGIN();
+    platform::Randomize(1);
+    STARTUP_END();
+    for (const auto& keys : kFrameKeys) {
+      for (const char* key : keys) platform::PushKey(key);
+      FRAME();
+    }
+  });
+  fuzz::ExpectExit(code, {-1, 1, 2, 6});
+  if (code == -1 && (platform::ScreenWidth() != XDIM || platform::ScreenHeight() != YDIM)) {
+    fuzz::Finding("the window is not XDIM x YDIM after start-up");
+  }
+  if (code == -1 && platform::testing::OpenFileCount() != 0) {
+    fuzz::Finding("start-up left files open", platform::testing::OpenFileCount());
+  }
+  fuzz::Reset();
+  return 0;
+}

@@ -1,0 +1,53 @@
+// The texture list: the input becomes list.property in a scratch folder beside a small texture
+// set (valid 64 x 64 bitmaps, bitmaps of other sizes, a file that is no bitmap), and is loaded,
+// the board generated from it, and one frame drawn through its labels on a 64 x 64 window. Every
+// wait for a key is answered.
+//
+// Documented ends: 1 (a line whose bitmap cannot be loaded: a missing file, no bitmap, an empty
+// line or a line without "="), 6 (fewer than two textures for the board). After a load that
+// returns, every record holds an image and no file stays open.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz/harness.h"
+
+namespace {
+
+// The window the list is shown on: small, so that each texture costs little to show.
+void OpenSmallWindow() {
+  XDIM = YDIM = PPL = 64;
+  HVAL = 32;
+  if (platform::ScreenRes(XDIM, YDIM, 32, 2, 0) != 0) fuzz::Finding("no 64 x 64 window");
+  platform::PageSet(1, 0);
+}
+
+void CheckTextures() {
+  if (platform::testing::OpenFileCount() != 0) fuzz::Finding("the list stays open");
+  for (int32_t i = 0; i <= TEXTUREDB.UBound(); ++i) {
+    if (TEXTUREDB[i].IMAGE == nullptr) fuzz::Finding("a texture record without an image", i);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fuzz::EnterScratchFolder();
+  static const bool texture_set = (fuzz::WriteTextureSet(), true);
+  (void)texture_set;
+  fuzz::Reset();
+  fuzz::WriteFile("list.property", std::string_view(reinterpret_cast<const char*>(data), size));
+  const int code = fuzz::ExitCodeOf([] {
+    STARTUP_BEGIN();
+    platform::Randomize(1);
+    OpenSmallWindow();
+    BOARD.Redim(0, 64, 0, 64, rt::Where{__LINE__, "fuzz/texturelist", "LLVMFuzzerTestOneInput"});
+    LOADTEXTUREDB("list.property");
+    CheckTextures();
+    GENERATEBOARDDB();
+    FRAME();
+  });
+  fuzz::ExpectExit(code, {-1, 1, 6});
+  fuzz::Reset();
+  return 0;
+}
