@@ -1,6 +1,12 @@
 #include "Support/String Support.h"
 
+#include <cmath>
 #include <functional>
+
+#include "Support/File Support.h"
+#include "Support/Simple Input.h"
+#include "platform/platform.h"
+#include "platform/runtime.h"
 
 // The four rules every procedure here is built on. Positions are 1-based; counts and
 // positions are taken as 64-bit so that sums of them cannot wrap.
@@ -177,4 +183,79 @@ std::string UCWORDS(std::string& SUBJECT) {
   }
   SUBJECT.clear();
   return value;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Whole-file read, line print, spinner and prompt
+
+std::string LOAD_BUFFER(const std::string& FULLFILENAME) {
+  std::string BUFFER;
+  if (!IS_FILE(FULLFILENAME)) {
+    platform::Color(0xFFFFFFFFu);
+    platform::Print("Is not a file: \"" + FULLFILENAME + "\"");
+    return BUFFER;
+  }
+  ReadFileBytes(FULLFILENAME, BUFFER);
+  return BUFFER;
+}
+
+void DUMP_BUFFER(std::string_view BUFFER) {
+  std::string_view TEMPSUFFIX = BUFFER;
+  while (!TEMPSUFFIX.empty()) {
+    const size_t end = TEMPSUFFIX.find("\r\n");
+    platform::Print(TEMPSUFFIX.substr(0, end));
+    TEMPSUFFIX = end == std::string_view::npos ? std::string_view() : TEMPSUFFIX.substr(end + 2);
+  }
+}
+
+std::string ANICURSOR() {
+  static constexpr char kFrames[] = "\\|/-";
+  // The quarter-second count modulo 4, taken on the double so that no clock value overflows;
+  // a negative clock still selects a frame.
+  int32_t F = rt::TruncInt(std::fmod(std::trunc(platform::Timer() * 4.0), 4.0));
+  if (F < 0) F += 4;
+  return std::string(1, kFrames[F]);
+}
+
+// Moves the text cursor one cell back, to the end of the row above from column 1.
+static void StepBack() {
+  if (platform::CursorColumn() > 1) {
+    platform::Locate(platform::CursorRow(), platform::CursorColumn() - 1);
+  } else if (platform::CursorRow() > 1) {
+    platform::Locate(platform::CursorRow() - 1, platform::ScreenWidth() / 8);
+  }
+}
+
+// Shows the spinner on the cursor until a key arrives; quits on Escape or the close key.
+static std::string AwaitKeyWithSpinner() {
+  std::string CI;
+  while (CI.empty()) {
+    platform::Print(ANICURSOR(), false);
+    StepBack();
+    CI = platform::Inkey();
+    platform::Sleep(1);
+    QUITONESCAPE(CI);
+  }
+  return CI;
+}
+
+std::string PROMPT(std::string_view LABEL) {
+  std::string VALUE;
+  platform::Print(LABEL, false);
+  for (;;) {
+    const std::string CI = AwaitKeyWithSpinner();
+    if (CI == platform::kBackspace) {
+      if (VALUE.empty()) continue;
+      VALUE.pop_back();
+      StepBack();
+      platform::Print(" ", false);
+      StepBack();
+    } else if (CI == platform::kEnter) {
+      platform::Print(" ");
+      return VALUE;
+    } else if (static_cast<unsigned char>(CI.front()) >= static_cast<unsigned char>(' ')) {
+      VALUE += CI;
+      platform::Print(CI, false);
+    }
+  }
 }

@@ -48,3 +48,22 @@ int32_t NEEDLECOUNT(std::string_view NEEDLE, std::string& HAYSTACK);
 // letters only); words are the pieces between single blanks, leading and trailing blanks are
 // dropped. Leaves SUBJECT empty.
 std::string UCWORDS(std::string& SUBJECT);
+
+// ---------------------------------------------------------------------------------------------
+// Whole-file read and line print, the spinner and the one-line prompt. These use the text
+// console and the keyboard of the work page.
+
+// The whole content of FULLFILENAME, bytes unchanged, or the empty text. When the path is not
+// a readable file, first prints the line ‹Is not a file: "FULLFILENAME"› in opaque white.
+std::string LOAD_BUFFER(const std::string& FULLFILENAME);
+// Prints each CR LF-separated line of BUFFER as a line of its own; a final CR LF adds no line.
+void DUMP_BUFFER(std::string_view BUFFER);
+
+// One character of "\|/-", changing every quarter second of Timer() in that order.
+std::string ANICURSOR();
+// Prints LABEL and reads a line typed at the cursor, with a spinner on the cursor while it
+// waits (polling every millisecond). Backspace removes the last byte and its cell; Enter
+// blanks the spinner, ends the line and returns the text; any other key text from a blank up
+// (extended keys as their two bytes) is appended and printed; other control bytes are ignored.
+// Escape or the window-close key ends the program with exit code 0.
+std::string PROMPT(std::string_view LABEL);
