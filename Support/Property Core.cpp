@@ -4,9 +4,15 @@
 #include <bit>
 #include <cstring>
 #include <new>
+#include <string_view>
 #include <utility>
+#include <vector>
 
+#include "Support/File Support.h"
 #include "Support/Memory Management.h"
+#include "Support/Simple Input.h"
+#include "Support/Text Box.h"
+#include "Support/VGA Lookup.h"
 
 static constexpr char MODULE_NAME[] = "Support/Property Core";
 
@@ -256,4 +262,189 @@ PROPERTY_DB_TYPE PROPERTY_REQUEST(PROPERTY_STORE& PROPERTY_DB, PROPERTY_DB_TYPE&
     default:
       return REQUEST;
   }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text format
+
+namespace {
+
+constexpr char kLineBreak[] = "\r\n";
+constexpr uint32_t kImportColour = 0xFF3FFF3F;  // light green
+constexpr uint32_t kBoundsColour = 0xFFFF0000;  // opaque red
+constexpr int32_t kListingColumns = 40, kListingRows = 30;
+
+// The pause of the text and listing operations: empty message, palette entry 15.
+void Pause() {
+  std::string message;
+  SIMPLESLEEP(VGA_TABLE, message, 15);
+}
+
+// Grows the store by one record at the end holding LABEL and VALUE, with ITERATOR -1.
+void AppendRecord(PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL, std::string_view VALUE) {
+  PROPERTY_INC_CAPACITY(PROPERTY_DB, 1);
+  PROPERTY_DB_TYPE& record = PROPERTY_DB[PROPERTY_DB.UBound()];
+  record.ITERATOR = -1;
+  record.LABEL.assign(LABEL);
+  record.VALUE.assign(VALUE);
+}
+
+// The next line of TEXT from AT on: up to the next CR LF, or to the end when there is none.
+// AT moves past the line and its line break.
+std::string_view NextLine(std::string_view TEXT, size_t& AT) {
+  const size_t line_break = TEXT.find(kLineBreak, AT);
+  const size_t end = line_break == std::string_view::npos ? TEXT.size() : line_break;
+  const std::string_view line = TEXT.substr(AT, end - AT);
+  AT = line_break == std::string_view::npos ? TEXT.size() : line_break + 2;
+  return line;
+}
+
+// The words and line-break marks of a running text, in text order.
+std::vector<std::string_view> DigestWords(std::string_view TEXT) {
+  std::vector<std::string_view> words;
+  size_t at = 0;
+  while (at < TEXT.size()) {
+    const size_t blank = TEXT.find(' ', at), line_break = TEXT.find(kLineBreak, at);
+    const size_t end = std::min({blank, line_break, TEXT.size()});
+    words.push_back(TEXT.substr(at, end - at));
+    if (end == line_break) {
+      words.push_back(PROPERTY_CRLF_MARK);
+      at = end + 2;
+    } else {
+      at = end + 1;  // past the blank, or past the end
+    }
+  }
+  return words;
+}
+
+}  // namespace
+
+std::string& PROPERTY_DB_CRLF_BUFFER(std::string& BUFFER) {
+  if (!BUFFER.empty()) BUFFER += kLineBreak;
+  return BUFFER;
+}
+
+std::string& PROPERTY_DATABASE_EXPORT(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER) {
+  PROPERTY_BUBBLE_SORT(PROPERTY_DB);
+  for (int32_t i = 0; i <= PROPERTY_DB.UBound(); ++i) {
+    const PROPERTY_DB_TYPE& record = PROPERTY_DB[i];
+    if (record.LABEL.empty() || record.VALUE.empty()) continue;
+    PROPERTY_DB_CRLF_BUFFER(BUFFER).append(record.LABEL).append("=").append(record.VALUE);
+  }
+  return BUFFER;
+}
+
+void PROPERTY_DATABASE_IMPORT(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER) {
+  // The text is taken over first: BUFFER is consumed, and it may be a text of the store.
+  const std::string text = std::move(BUFFER);
+  BUFFER.clear();
+  PROPERTY_ERASE(PROPERTY_DB);
+  for (size_t at = 0; at < text.size();) {
+    const std::string_view line = NextLine(text, at);
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    const std::string_view label = line.substr(0, equals), value = line.substr(equals + 1);
+    AppendRecord(PROPERTY_DB, label, value);
+    platform::Color(kImportColour);
+    std::string shown = "\"";
+    shown.append(label).append("\"=\"").append(value).append("\"");
+    platform::Print(shown);
+    Pause();
+  }
+  PROPERTY_BUBBLE_SORT(PROPERTY_DB);
+}
+
+void PROPERTY_DATABASE_SAVE(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME) {
+  Pause();
+  std::string buffer;
+  PROPERTY_DATABASE_EXPORT(PROPERTY_DB, buffer);
+  Pause();
+  PROPERTY_SAVE_RAW_BUFFER(buffer, FILENAME);
+  Pause();
+}
+
+void PROPERTY_DATABASE_LOAD(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME) {
+  std::string buffer;
+  PROPERTY_LOAD_RAW_BUFFER(buffer, FILENAME);
+  PROPERTY_DATABASE_IMPORT(PROPERTY_DB, buffer);
+}
+
+void PROPERTY_SAVE_RAW_BUFFER(std::string_view BUFFER, const std::string& FILENAME) {
+  if (FILENAME.empty()) return;
+  const std::string temporary = FILENAME + ".saving";
+  platform::Kill(temporary);  // left over from a save that was cut short
+  const int slot = platform::FreeFile();
+  if (slot == 0 || platform::Open(slot, temporary, platform::OpenMode::kBinary) != 0) return;
+  if (platform::Lof(slot) != 0) {  // an old temporary file that could not be deleted
+    platform::Close(slot);
+    return;
+  }
+  int error = BUFFER.empty() ? 0 : platform::PutBytes(slot, 1, BUFFER.data(), BUFFER.size());
+  const int closed = platform::Close(slot);
+  if (error == 0) error = closed;
+  if (error != 0) {
+    platform::Kill(temporary);
+    RT_ABORT(error);
+  }
+  if (platform::Rename(temporary, FILENAME) != 0) platform::Kill(temporary);
+}
+
+void PROPERTY_LOAD_RAW_BUFFER(std::string& BUFFER, const std::string& FILENAME) {
+  if (!IS_FILE(FILENAME)) return;
+  std::string bytes;
+  if (ReadFileBytes(FILENAME, bytes)) BUFFER = std::move(bytes);
+}
+
+void PROPERTY_DIGEST_WORD(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER) {
+  const std::string text = std::move(BUFFER);
+  BUFFER.clear();
+  PROPERTY_ERASE(PROPERTY_DB);
+  const std::vector<std::string_view> words = DigestWords(text);
+  if (words.size() > static_cast<size_t>(INT32_MAX)) RT_ABORT(rt::kOutOfMemory);
+  // One exact resize ends in the same store as growing it record by record.
+  PROPERTY_INC_CAPACITY(PROPERTY_DB, static_cast<int32_t>(words.size()));
+  for (int32_t i = 0; i <= PROPERTY_DB.UBound(); ++i) {
+    PROPERTY_DB_TYPE& record = PROPERTY_DB[i];
+    record.ITERATOR = -1;
+    record.LABEL = rt::Hex(static_cast<uint32_t>(i) + 1);
+    record.VALUE.assign(words[static_cast<size_t>(i)]);
+  }
+  PROPERTY_BUBBLE_SORT(PROPERTY_DB);
+  PROPERTY_DATABASE_SAVE(PROPERTY_DB, PROPERTY_WORDS_FILE);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Listings
+
+void PROPERTY_SHOW_ARRAY(const PROPERTY_STORE& PROPERTY_DB, std::string& BUFF,
+                         platform::IMAGE*& IMAGE) {
+  BUFF.clear();
+  IMAGE = IMAGEDESTROY2(IMAGE);
+  std::string listing;
+  for (int32_t i = 0; i <= PROPERTY_DB.UBound(); ++i)
+    listing.append(PROPERTY_DB[i].LABEL)
+        .append("=")
+        .append(PROPERTY_DB[i].VALUE)
+        .append(kLineBreak);
+  BUFF = TEXT_BOX_STRING(listing, kListingColumns, kListingRows);
+  IMAGE = TEXT_BOX_RENDER(BUFF, kListingColumns, kListingRows, 0);
+  platform::Cls();
+  RT_CHECK(platform::Put(nullptr, 0, 0, IMAGE));
+  Pause();
+}
+
+void PROPERTY_SHOW_ARRAY_DIRECT(const PROPERTY_STORE& PROPERTY_DB) {
+  std::string BUFF;
+  platform::IMAGE* IMAGE = nullptr;
+  PROPERTY_SHOW_ARRAY(PROPERTY_DB, BUFF, IMAGE);
+  BUFF.clear();
+  IMAGE = IMAGEDESTROY2(IMAGE);
+}
+
+void PROPERTY_SHOW_ARRAY_BOUNDS(const PROPERTY_STORE& PROPERTY_DB) {
+  platform::Color(kBoundsColour);
+  std::string line = "LBound: \"";
+  line.append(rt::Str(PROPERTY_DB.LBound())).append("\" To UBound: \"");
+  line.append(rt::Str(PROPERTY_DB.UBound())).append("\"");
+  platform::Print(line);
 }

@@ -105,3 +105,62 @@ void __SORT(PROPERTY_STORE& PROPERTY_DB);
 // returns BOGUS; any other mode returns REQUEST unchanged.
 PROPERTY_DB_TYPE PROPERTY_REQUEST(PROPERTY_STORE& PROPERTY_DB, PROPERTY_DB_TYPE& REQUEST,
                                   int32_t MODE);
+
+// ---------------------------------------------------------------------------------------------
+// Text format: one line per record, LABEL "=" VALUE, lines separated by CR LF and no line
+// break after the last. Reading splits a line at its first "=", so a label cannot hold "=" and
+// a value can; a line without "=" is no record. Line breaks inside values are not escaped, so
+// such values do not survive a round trip (a lone CR or LF does). A file holds exactly the
+// text's bytes. The pauses below are SIMPLESLEEP with VGA_TABLE, an empty message and palette
+// entry 15: they show the work page and wait for a key; Escape or the window-close key there
+// ends the program with exit code 0.
+
+// The word file that PROPERTY_DIGEST_WORD writes, relative to the working directory.
+inline constexpr char PROPERTY_WORDS_FILE[] = "./Assets (v0x22)/Words.Property";
+// The value of a digest record that stands for a line break.
+inline constexpr char PROPERTY_CRLF_MARK[] = "{% CRLF %}";
+
+// Appends CR LF to a non-empty BUFFER; returns BUFFER.
+std::string& PROPERTY_DB_CRLF_BUFFER(std::string& BUFFER);
+// Sorts the store (it stays sorted), then appends each record with a non-empty label and value
+// to BUFFER as a line (after a line break when BUFFER already holds text). Returns BUFFER.
+std::string& PROPERTY_DATABASE_EXPORT(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER);
+// Replaces the store's contents (images destroyed) with the records of the text in BUFFER, in
+// text order and then stably sorted, without a uniqueness check. Each record is printed as
+// "LABEL"="VALUE" in light green, followed by a pause. BUFFER is left empty.
+void PROPERTY_DATABASE_IMPORT(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER);
+// Pause, export (sorting the store), pause, PROPERTY_SAVE_RAW_BUFFER, pause.
+void PROPERTY_DATABASE_SAVE(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME);
+// Imports the file's text; a missing file leaves the store empty.
+void PROPERTY_DATABASE_LOAD(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME);
+// Replaces FILENAME with a file holding exactly BUFFER's bytes. The bytes go to a temporary
+// file beside it (FILENAME followed by ".saving"), which is then renamed over FILENAME, so the
+// old file stays whole until the new one is complete. When the temporary file cannot be
+// created (a missing folder, no permission) or cannot be renamed (FILENAME is a directory),
+// nothing changes. A failed write or close removes the temporary file and stops the program
+// with its runtime error (3, file I/O error).
+void PROPERTY_SAVE_RAW_BUFFER(std::string_view BUFFER, const std::string& FILENAME);
+// BUFFER becomes the file's bytes; when FILENAME is no readable file BUFFER is left unchanged.
+// A failed read stops the program with its runtime error.
+void PROPERTY_LOAD_RAW_BUFFER(std::string& BUFFER, const std::string& FILENAME);
+// Replaces the store's contents with the words of the running text in BUFFER, cut at each blank
+// and each CR LF (a line break also gives a record of its own with the value
+// PROPERTY_CRLF_MARK; two adjacent separators give an empty value). The records are labelled
+// 1, 2, ... in upper-case hexadecimal, sorted as text (1, 10, 11, ..., 1F, 2, 20, ...), and
+// saved with PROPERTY_DATABASE_SAVE to PROPERTY_WORDS_FILE. BUFFER is left empty.
+void PROPERTY_DIGEST_WORD(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER);
+
+// ---------------------------------------------------------------------------------------------
+// Listings on the screen
+
+// Lists every record in the store's current order (not sorted first) as LABEL "=" VALUE CR LF,
+// wraps the listing into BUFF with TEXT_BOX_STRING for a 40 x 30 box and renders it into IMAGE
+// with TEXT_BOX_RENDER (releasing a previous IMAGE first), clears the work page, blends IMAGE
+// onto it at (0, 0) and pauses. BUFF and IMAGE stay with the caller, who releases IMAGE.
+// Without a window the drawing stops the program with runtime error 1.
+void PROPERTY_SHOW_ARRAY(const PROPERTY_STORE& PROPERTY_DB, std::string& BUFF,
+                         platform::IMAGE*& IMAGE);
+// PROPERTY_SHOW_ARRAY with a text and an image of its own, both released afterwards.
+void PROPERTY_SHOW_ARRAY_DIRECT(const PROPERTY_STORE& PROPERTY_DB);
+// Prints the line ‹LBound: "0" To UBound: "n"› in opaque red, n the upper bound (-1 when empty).
+void PROPERTY_SHOW_ARRAY_BOUNDS(const PROPERTY_STORE& PROPERTY_DB);

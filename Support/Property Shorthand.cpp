@@ -2,7 +2,10 @@
 
 #include <charconv>
 
+#include "Support/Simple Input.h"
 #include "Support/String Support.h"
+#include "Support/Text Box.h"
+#include "Support/VGA Lookup.h"
 #include "platform/platform.h"
 #include "platform/runtime.h"
 
@@ -67,4 +70,27 @@ int32_t __VIDEODIRECT(const PROPERTY_STORE& BOARDDB, const PROPERTY_STORE& TEXTU
       PROPERTY_GET(BOARDDB, std::string_view(label, static_cast<size_t>(end - label)));
   const PROPERTY_DB_TYPE texture = PROPERTY_GET(TEXTUREDB, cell.VALUE);
   return static_cast<int32_t>(platform::Point(texture.IMAGE, x, y));
+}
+
+// The pause of the display shorthands: the escape glyph as message, palette entry 15.
+static void PauseWithEscape() {
+  std::string message = platform::kEscape;
+  SIMPLESLEEP(VGA_TABLE, message, 15);
+}
+
+// ECHO_LINE is the caller's PROPERTY_ECHO, as in __TINKER.
+std::string __DIRECT(PROPERTY_STORE& PROPERTY_DB, std::string& ECHO_LINE) {
+  platform::Cls();
+  PROPERTY_DATABASE_EXPORT(PROPERTY_DB, ECHO_LINE);
+  PROPERTY_ECHO_DIRECT(ECHO_LINE);
+  PauseWithEscape();
+  ECHO_LINE.clear();
+  return std::string();
+}
+
+std::string __BOUNDS(const PROPERTY_STORE& PROPERTY_DB, std::string& ECHO_LINE) {
+  PROPERTY_SHOW_ARRAY_BOUNDS(PROPERTY_DB);
+  PauseWithEscape();
+  ECHO_LINE.clear();
+  return std::string();
 }

@@ -24,3 +24,11 @@ std::string __QUERY(const PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL);
 // BY: x in bits 16..21, y in bits 22..27. Without a texture it reads the work page.
 int32_t __VIDEODIRECT(const PROPERTY_STORE& BOARDDB, const PROPERTY_STORE& TEXTUREDB, int32_t XSCAN,
                       int32_t YSCAN, int32_t BY);
+
+// Clears the work page, exports the store (sorting it) into PROPERTY_ECHO after its old text,
+// shows the result with PROPERTY_ECHO_DIRECT, pauses with the escape glyph as message, and
+// empties PROPERTY_ECHO. Returns the empty text.
+std::string __DIRECT(PROPERTY_STORE& PROPERTY_DB, std::string& PROPERTY_ECHO);
+// Prints the store's bounds line (PROPERTY_SHOW_ARRAY_BOUNDS), pauses with the escape glyph as
+// message, and empties PROPERTY_ECHO. Returns the empty text.
+std::string __BOUNDS(const PROPERTY_STORE& PROPERTY_DB, std::string& PROPERTY_ECHO);
