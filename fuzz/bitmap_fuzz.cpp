@@ -38,7 +38,7 @@ void CheckRecord(std::string_view bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  fuzz::EnterScratchFolder();
+  const fuzz::InScratchFolder scratch;
   fuzz::Reset();
   fuzz::WriteFile("f.bmp", bytes);
   fuzz::WriteFile("list.property", "t=f.bmp");

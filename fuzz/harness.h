@@ -24,21 +24,31 @@
 
 namespace fuzz {
 
-// Makes a fresh folder under the temporary directory the working directory, the first time only,
-// so that every input of a run shares it; a normal exit removes it.
-inline void EnterScratchFolder() {
-  static char folder[] = "/tmp/maze-fuzz-XXXXXX";
-  static const bool entered = [] {
-    if (mkdtemp(folder) == nullptr) std::abort();
+// While alive, the working directory is a scratch folder made under the temporary directory on
+// first use and shared by every input of a run (a normal exit removes it). The fuzzer's own
+// relative paths (its corpus folders) need the previous working directory back between inputs.
+class InScratchFolder {
+ public:
+  InScratchFolder() : previous_(std::filesystem::current_path()) {
+    static char folder[] = "/tmp/maze-fuzz-XXXXXX";
+    static const bool made = [] {
+      if (mkdtemp(folder) == nullptr) std::abort();
+      std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+      });
+      return true;
+    }();
+    (void)made;
     std::filesystem::current_path(folder);
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(folder, ignored);
-    });
-    return true;
-  }();
-  (void)entered;
-}
+  }
+  ~InScratchFolder() { std::filesystem::current_path(previous_); }
+  InScratchFolder(const InScratchFolder&) = delete;
+  InScratchFolder& operator=(const InScratchFolder&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+};
 
 // Writes `bytes` to `path`, relative to the working directory.
 inline void WriteFile(const std::string& path, std::string_view bytes) {

@@ -54,7 +54,7 @@ const char* const kFrameKeys[3][4] = {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   if (!WithinLimits(text)) return 0;
-  fuzz::EnterScratchFolder();
+  const fuzz::InScratchFolder scratch;
   static const bool texture_set = (fuzz::WriteTextureSet(), true);
   (void)texture_set;
   fuzz::Reset();

@@ -3,6 +3,14 @@
 // reference built, step by step, on the four primitive rules of the string module (first and
 // last occurrence, middle part, left part). A difference is a finding.
 //
+// The text box wraps A to the width and height given by the first two bytes of B (widths 0 to
+// 81, heights 0 to 41: the program's own boxes are 40 x 30) and renders the result scrolled by
+// the number in C, every pause answered. A width below 2 must stop the wrapping with runtime
+// error 1, and a size below 1 the rendering with runtime error 7; otherwise the wrapped text
+// must hold A's words in order (those longer than the width cut into hyphenated pieces), in
+// lines no wider than the box, without empty lines or stray blanks, and the image must have the
+// box's size.
+//
 // STR_REPLACE searches again from the start after each replacement, so its callers must give a
 // rewriting that ends. The harness runs it only where that is certain: a replacement shorter
 // than the needle (the text shrinks with each pass), a replacement that contains the needle
@@ -12,8 +20,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "Support/Memory Management.h"
 #include "Support/String Support.h"
+#include "Support/Text Box.h"
 #include "fuzz/harness.h"
 
 namespace {
@@ -150,6 +161,68 @@ void CheckReplace(std::string_view n, std::string_view r, const std::string& h) 
   }
 }
 
+// The pieces of `text` between the separators " " and CR LF, empty ones left out.
+std::vector<std::string> Words(std::string_view text) {
+  std::vector<std::string> words;
+  std::string word;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    const bool crlf = text.substr(i, 2) == "\r\n";
+    if (i == text.size() || text[i] == ' ' || crlf) {
+      if (!word.empty()) words.push_back(word);
+      word.clear();
+      if (crlf) ++i;
+    } else {
+      word += text[i];
+    }
+  }
+  return words;
+}
+
+// The words of `text` as a box of width w shows them: a longer word cut into pieces of w - 1
+// bytes and "-" until at most w bytes are left.
+std::vector<std::string> BoxWords(std::string_view text, size_t w) {
+  std::vector<std::string> words;
+  for (std::string_view word : Words(text)) {
+    for (; word.size() > w; word.remove_prefix(w - 1))
+      words.push_back(std::string(word.substr(0, w - 1)) + "-");
+    words.emplace_back(word);
+  }
+  return words;
+}
+
+void CheckLines(std::string_view wrapped, size_t w) {
+  while (!wrapped.empty()) {
+    const size_t end = wrapped.find("\r\n");
+    const std::string_view line = wrapped.substr(0, end);
+    wrapped = end == std::string_view::npos ? std::string_view() : wrapped.substr(end + 2);
+    if (line.empty() || line.size() > w || line.front() == ' ' || line.back() == ' ' ||
+        line.find("  ") != std::string_view::npos) {
+      fuzz::Finding("TEXT_BOX_STRING line", static_cast<long>(line.size()));
+    }
+  }
+}
+
+void CheckTextBox(const std::string& text, const std::string& size, const std::string& scroll) {
+  const int32_t w = size.size() > 0 ? static_cast<uint8_t>(size[0]) % 82 : 40;
+  const int32_t h = size.size() > 1 ? static_cast<uint8_t>(size[1]) % 42 : 30;
+  std::string wrapped;
+  const int wrapping = fuzz::ExitCodeOf([&] { wrapped = TEXT_BOX_STRING(text, w, h); });
+  fuzz::ExpectExit(wrapping, {w < 2 ? 1 : -1});
+  if (wrapping != -1) return;
+  CheckLines(wrapped, static_cast<size_t>(w));
+  if (Words(wrapped) != BoxWords(text, static_cast<size_t>(w)))
+    fuzz::Finding("TEXT_BOX_STRING words");
+  platform::IMAGE* image = nullptr;
+  const int rendering =
+      fuzz::ExitCodeOf([&] { image = TEXT_BOX_RENDER(wrapped, w, h, rt::ValInt(scroll)); });
+  fuzz::ExpectExit(rendering, {h < 1 ? 7 : -1});
+  if (image != nullptr && (image->WIDTH != static_cast<uint32_t>(w) * 8 ||
+                           image->HEIGHT != static_cast<uint32_t>(h) * 8)) {
+    fuzz::Finding("TEXT_BOX_RENDER size");
+  }
+  IMAGEDESTROY2(image);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -170,5 +243,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Expect(UCWORDS(subject), RefUcwords(a), "UCWORDS");
   if (!subject.empty()) fuzz::Finding("UCWORDS keeps its subject");
   CheckReplace(a, b, c);
+
+  const fuzz::InScratchFolder scratch;
+  if (!platform::headless::WindowOpen()) {
+    fuzz::Reset();
+    if (platform::ScreenRes(64, 64, 32, 2, 0) != 0) fuzz::Finding("no 64 x 64 window");
+    platform::PageSet(1, 0);
+  }
+  CheckTextBox(a, b, c);
   return 0;
 }

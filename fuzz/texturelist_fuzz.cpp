@@ -32,7 +32,7 @@ void CheckTextures() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::EnterScratchFolder();
+  const fuzz::InScratchFolder scratch;
   static const bool texture_set = (fuzz::WriteTextureSet(), true);
   (void)texture_set;
   fuzz::Reset();
