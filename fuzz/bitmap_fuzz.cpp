@@ -43,10 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::WriteFile("f.bmp", bytes);
   fuzz::WriteFile("list.property", "t=f.bmp");
   const int code = fuzz::ExitCodeOf([] {
-    STARTUP_BEGIN();
-    XDIM = YDIM = 64;
-    if (platform::ScreenRes(64, 64, 32, 2, 0) != 0) fuzz::Finding("no 64 x 64 window");
-    platform::PageSet(1, 0);
+    fuzz::OpenSmallWorld();
     LOADTEXTUREDB("list.property");
   });
   fuzz::ExpectExit(code, {-1, 1});

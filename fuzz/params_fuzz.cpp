@@ -7,6 +7,8 @@
 // fewer than two textures). Any other end is a finding.
 //
 // Limits of the harness, so that the fuzzer spends its time on reading rather than painting:
+// after the real first steps of start-up the defaults of the window become 64 x 48 (PPL 64, and
+// so HVAL 32), which the input's own lines override as usual;
 // an input whose last XDIM and YDIM would open a window wider than kMaxColumns or larger than
 // kMaxPixels is skipped (a 16000 x 16000 window is a legal 1 GB page per frame, slow but not
 // wrong); TEXTURES values holding "/" are skipped, which keeps every file the input names inside
@@ -19,14 +21,14 @@
 
 namespace {
 
-constexpr int64_t kMaxColumns = 4096;
-constexpr int64_t kMaxPixels = int64_t{1} << 20;
+constexpr int64_t kMaxColumns = 2048;
+constexpr int64_t kMaxPixels = int64_t{1} << 19;
 
 // Whether the program's reading of `text` stays inside the harness's limits. Lines and the
 // label/value split follow the parameter reader: lines end at a line feed, the label is the text
 // before the first "=", the last XDIM and YDIM lines give the window.
 bool WithinLimits(std::string_view text) {
-  int64_t width = 640, height = 480;
+  int64_t width = 64, height = 48;
   while (!text.empty()) {
     const size_t end = text.find('\n');
     const std::string_view line = text.substr(0, end);
@@ -61,6 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::WriteFile("params.property", text);
   const int code = fuzz::ExitCodeOf([] {
     STARTUP_BEGIN();
+    XDIM = 64;
+    YDIM = 48;
+    PPL = 64;
     platform::Randomize(1);
     STARTUP_END();
     for (const auto& keys : kFrameKeys) {

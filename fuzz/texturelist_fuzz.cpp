@@ -14,14 +14,6 @@
 
 namespace {
 
-// The window the list is shown on: small, so that each texture costs little to show.
-void OpenSmallWindow() {
-  XDIM = YDIM = PPL = 64;
-  HVAL = 32;
-  if (platform::ScreenRes(XDIM, YDIM, 32, 2, 0) != 0) fuzz::Finding("no 64 x 64 window");
-  platform::PageSet(1, 0);
-}
-
 void CheckTextures() {
   if (platform::testing::OpenFileCount() != 0) fuzz::Finding("the list stays open");
   for (int32_t i = 0; i <= TEXTUREDB.UBound(); ++i) {
@@ -38,10 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Reset();
   fuzz::WriteFile("list.property", std::string_view(reinterpret_cast<const char*>(data), size));
   const int code = fuzz::ExitCodeOf([] {
-    STARTUP_BEGIN();
+    fuzz::OpenSmallWorld();
     platform::Randomize(1);
-    OpenSmallWindow();
-    BOARD.Redim(0, 64, 0, 64, rt::Where{__LINE__, "fuzz/texturelist", "LLVMFuzzerTestOneInput"});
     LOADTEXTUREDB("list.property");
     CheckTextures();
     GENERATEBOARDDB();
