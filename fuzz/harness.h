@@ -104,6 +104,31 @@ inline void OpenSmallWorld() {
   platform::PageSet(1, 0);
 }
 
+// The number of lines the platform's line reader gives for `text`: one per line feed, and one
+// more for bytes after the last line feed.
+inline size_t LineCount(std::string_view text) {
+  size_t lines = 0;
+  for (char c : text) lines += c == '\n';
+  return lines + (!text.empty() && text.back() != '\n');
+}
+
+// The texture loader leaves the image of a label listed again allocated until the program ends,
+// as designed. The targets that load lists count those images themselves (ExpectOrphans) and
+// define __lsan_default_suppressions with this rule, so that the leak checker passes over the
+// images of BMP_LOAD only.
+inline constexpr char kOrphanedTextures[] = "leak:BMP_LOAD\n";
+
+// Resets, and stops with a finding unless the reset freed exactly the images of TEXTUREDB and
+// the input left at most `most` others behind (the images of labels listed again); `before` is
+// the number of live images when the input started.
+inline void ResetCountingOrphans(long before, long most) {
+  const long live = platform::LiveImageCount(), stored = TEXTUREDB.Count();
+  Reset();
+  const long orphans = platform::LiveImageCount() - before;
+  if (orphans != live - stored - before) Finding("the reset freed other images", orphans);
+  if (orphans > most) Finding("more images were left behind than lines were read", orphans);
+}
+
 inline void PutLe(std::string& out, uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
 }

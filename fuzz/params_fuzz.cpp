@@ -13,6 +13,7 @@
 // kMaxPixels is skipped (a 16000 x 16000 window is a legal 1 GB page per frame, slow but not
 // wrong); TEXTURES values holding "/" are skipped, which keeps every file the input names inside
 // the scratch folder.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -44,6 +45,13 @@ bool WithinLimits(std::string_view text) {
   return width <= kMaxColumns && width * height <= kMaxPixels;
 }
 
+// The number of TEXTURES lines in `text`.
+long TexturesLines(std::string_view text) {
+  long count = 0;
+  for (size_t at = 0; (at = text.find("TEXTURES=", at)) != std::string_view::npos; ++at) ++count;
+  return count;
+}
+
 // Keys pressed before each frame: every control the frame loop applies, except quitting.
 const char* const kFrameKeys[3][4] = {
     {platform::kRight, platform::kUp, "<", "a"},
@@ -53,6 +61,10 @@ const char* const kFrameKeys[3][4] = {
 
 }  // namespace
 
+extern "C" const char* __lsan_default_suppressions() {
+  return fuzz::kOrphanedTextures;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   if (!WithinLimits(text)) return 0;
@@ -60,6 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool texture_set = (fuzz::WriteTextureSet(), true);
   (void)texture_set;
   fuzz::Reset();
+  const long images = platform::LiveImageCount();
   fuzz::WriteFile("params.property", text);
   const int code = fuzz::ExitCodeOf([] {
     STARTUP_BEGIN();
@@ -80,6 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (code == -1 && platform::testing::OpenFileCount() != 0) {
     fuzz::Finding("start-up left files open", platform::testing::OpenFileCount());
   }
-  fuzz::Reset();
+  // Each TEXTURES line reads a list of the texture set (three lines at most), or the parameter
+  // file itself.
+  const long list_lines = std::max<long>(3, static_cast<long>(fuzz::LineCount(text)));
+  fuzz::ResetCountingOrphans(images, TexturesLines(text) * list_lines);
   return 0;
 }

@@ -5,7 +5,8 @@
 //
 // Documented ends: 1 (a line whose bitmap cannot be loaded: a missing file, no bitmap, an empty
 // line or a line without "="), 6 (fewer than two textures for the board). After a load that
-// returns, every record holds an image and no file stays open.
+// returns, every record holds an image and no file stays open, and every line read made one
+// image: those of the records, and one left behind for each label listed again.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,8 +15,13 @@
 
 namespace {
 
+size_t lines = 0;  // lines of the current input
+long images = 0;   // live images when the current input started
+
 void CheckTextures() {
   if (platform::testing::OpenFileCount() != 0) fuzz::Finding("the list stays open");
+  if (platform::LiveImageCount() != images + static_cast<long>(lines))
+    fuzz::Finding("images after loading", platform::LiveImageCount());
   for (int32_t i = 0; i <= TEXTUREDB.UBound(); ++i) {
     if (TEXTUREDB[i].IMAGE == nullptr) fuzz::Finding("a texture record without an image", i);
   }
@@ -23,12 +29,19 @@ void CheckTextures() {
 
 }  // namespace
 
+extern "C" const char* __lsan_default_suppressions() {
+  return fuzz::kOrphanedTextures;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fuzz::InScratchFolder scratch;
   static const bool texture_set = (fuzz::WriteTextureSet(), true);
   (void)texture_set;
   fuzz::Reset();
-  fuzz::WriteFile("list.property", std::string_view(reinterpret_cast<const char*>(data), size));
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  fuzz::WriteFile("list.property", text);
+  lines = fuzz::LineCount(text);
+  images = platform::LiveImageCount();
   const int code = fuzz::ExitCodeOf([] {
     fuzz::OpenSmallWorld();
     platform::Randomize(1);
@@ -38,6 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FRAME();
   });
   fuzz::ExpectExit(code, {-1, 1, 6});
-  fuzz::Reset();
+  fuzz::ResetCountingOrphans(images, static_cast<long>(lines));
   return 0;
 }
