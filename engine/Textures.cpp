@@ -42,6 +42,8 @@ platform::IMAGE* BMP_LOAD(const std::string& FILENAME) {
   const int32_t BMPWIDTH = READINT32(FILENUM, 18, RT_HERE);
   const int32_t BMPHEIGHT = READINT32(FILENUM, 22, RT_HERE);
   RT_CHECK(platform::Close(FILENUM));
+  // A file that BLoad would refuse is refused before an image of the size it claims is made.
+  if (platform::BLoadCheck(FILENAME) != 0) return nullptr;
   platform::IMAGE* IMG = platform::ImageCreate(BMPWIDTH, WRAPPINGABS(BMPHEIGHT));
   if (IMG == nullptr) return nullptr;
   if (platform::BLoad(FILENAME, IMG) != 0) {

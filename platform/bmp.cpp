@@ -18,6 +18,7 @@ namespace {
 
 constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
+constexpr size_t kMaskBytes = 16;  // red, green, blue and alpha masks after the 40-byte header
 constexpr uint32_t kRgb = 0, kBitFields = 3;  // the compression values accepted
 
 uint32_t U16(const uint8_t* p) {
@@ -37,6 +38,7 @@ struct Header {
   uint32_t bits;  // bits per pixel
   uint32_t compression;
   uint32_t colours_used;  // palette entries (0: all that the bit count allows)
+  uint32_t masks[4];      // red, green, blue, alpha; alpha 0 when the header has none
 };
 
 Header Parse(const uint8_t* b) {
@@ -48,7 +50,21 @@ Header Parse(const uint8_t* b) {
                 U16(b + 26),
                 U16(b + 28),
                 U32(b + 30),
-                U32(b + 46)};
+                U32(b + 46),
+                {U32(b + 54), U32(b + 58), U32(b + 62), U32(b + 14) >= 56 ? U32(b + 66) : 0}};
+}
+
+// True when the channel masks of a bit-field file are usable: red, green and blue each set, no
+// two masks sharing a bit, none reaching past the pixel's bits.
+bool MasksUsable(const Header& h) {
+  const uint64_t pixel = (uint64_t{1} << h.bits) - 1;
+  uint32_t seen = 0;
+  for (int i = 0; i < 4; ++i) {
+    const uint32_t mask = h.masks[i];
+    if ((mask == 0 && i < 3) || (mask & seen) != 0 || mask > pixel) return false;
+    seen |= mask;
+  }
+  return true;
 }
 
 // True for the bitmap variants this decoder takes, whose pixel rows fit in a file of
@@ -63,6 +79,7 @@ bool Acceptable(const Header& h, int64_t file_size) {
   if (std::find(std::begin(depths), std::end(depths), h.bits) == std::end(depths)) return false;
   const bool masked = h.bits == 16 || h.bits == 32;
   if (h.compression != kRgb && !(h.compression == kBitFields && masked)) return false;
+  if (h.compression == kBitFields && !MasksUsable(h)) return false;
   if (h.bits <= 8 && h.colours_used > (uint32_t{1} << h.bits)) return false;
   // The pixel rows, each padded to 4 bytes, must lie after the headers and inside the file.
   const int64_t stride = (h.width * h.bits + 31) / 32 * 4;
@@ -105,24 +122,44 @@ int Decode(std::FILE* file, IMAGE* image) {
   return result;
 }
 
-}  // namespace
-
-int BLoad(const std::string& path, IMAGE* image) {
-  if (image == nullptr) return 1;
+// Opens a bitmap for reading: 0, or 2 when the file cannot be opened.
+int OpenBitmap(const std::string& path, std::FILE*& file) {
   const int fd = internal::OpenRegularFile(path, O_RDONLY);
   if (fd < 0) return 2;
-  std::FILE* file = ::fdopen(fd, "rb");
+  file = ::fdopen(fd, "rb");
   if (file == nullptr) {
     ::close(fd);
     return 2;
   }
-  uint8_t bytes[kFileHeaderSize + kInfoHeaderSize];
+  return 0;
+}
+
+// Reads the headers (and masks) of an open bitmap: 0 when they are acceptable, else 1. The bytes
+// that the file does not have read as 0.
+int CheckHeaders(std::FILE* file) {
+  uint8_t bytes[kFileHeaderSize + kInfoHeaderSize + kMaskBytes] = {};
   struct stat st;
-  int result = 1;
-  if (::fstat(fd, &st) == 0 && std::fread(bytes, 1, sizeof bytes, file) == sizeof bytes &&
-      bytes[0] == 'B' && bytes[1] == 'M' && Acceptable(Parse(bytes), st.st_size)) {
-    result = Decode(file, image);
-  }
+  const bool read = ::fstat(::fileno(file), &st) == 0 &&
+                    std::fread(bytes, 1, sizeof bytes, file) >= kFileHeaderSize + kInfoHeaderSize;
+  return read && bytes[0] == 'B' && bytes[1] == 'M' && Acceptable(Parse(bytes), st.st_size) ? 0 : 1;
+}
+
+}  // namespace
+
+int BLoadCheck(const std::string& path) {
+  std::FILE* file = nullptr;
+  if (const int opened = OpenBitmap(path, file)) return opened;
+  const int result = CheckHeaders(file);
+  std::fclose(file);
+  return result;
+}
+
+int BLoad(const std::string& path, IMAGE* image) {
+  if (image == nullptr) return 1;
+  std::FILE* file = nullptr;
+  if (const int opened = OpenBitmap(path, file)) return opened;
+  int result = CheckHeaders(file);
+  if (result == 0) result = Decode(file, image);
   std::fclose(file);
   return result;
 }

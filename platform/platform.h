@@ -235,5 +235,10 @@ std::string Dir();
 // where the file has no alpha channel), top row of the picture into row 0, clipped to the image.
 // Returns 0, 2 for a missing file, 1 for a file that is no acceptable bitmap or a null image.
 int BLoad(const std::string& path, IMAGE* image);
+// The answer BLoad would give before decoding any pixel: 0 when the file's headers are
+// acceptable and its pixel rows lie inside it, 2 for a missing file, 1 otherwise. Reads the
+// headers only and allocates nothing, so that a caller can refuse a file before sizing an image
+// by its header.
+int BLoadCheck(const std::string& path);
 
 }  // namespace platform

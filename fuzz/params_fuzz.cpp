@@ -1,0 +1,101 @@
+// The parameter file: the input becomes params.property in a scratch folder beside a small valid
+// texture set, and the viewer runs its start-up (seeded) and three frames with the headless
+// backend, every wait for a key answered, a few movement keys pressed before each frame.
+//
+// Documented ends: 1 (a bitmap that cannot be loaded, or XDIM/YDIM <= 0 at the window
+// reopening), 2 (a texture list that cannot be opened), 6 (BOARD before TEXTURES, or a list of
+// fewer than two textures). Any other end is a finding.
+//
+// Limits of the harness, so that the fuzzer spends its time on reading rather than painting:
+// after the real first steps of start-up the defaults of the window become 64 x 48 (PPL 64, and
+// so HVAL 32), which the input's own lines override as usual;
+// an input whose last XDIM and YDIM would open a window wider than kMaxColumns or larger than
+// kMaxPixels is skipped (a 16000 x 16000 window is a legal 1 GB page per frame, slow but not
+// wrong); TEXTURES values holding "/" are skipped, which keeps every file the input names inside
+// the scratch folder.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz/harness.h"
+
+namespace {
+
+constexpr int64_t kMaxColumns = 2048;
+constexpr int64_t kMaxPixels = int64_t{1} << 19;
+
+// Whether the program's reading of `text` stays inside the harness's limits. Lines and the
+// label/value split follow the parameter reader: lines end at a line feed, the label is the text
+// before the first "=", the last XDIM and YDIM lines give the window.
+bool WithinLimits(std::string_view text) {
+  int64_t width = 64, height = 48;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    const size_t equals = line.find('=');
+    const std::string_view label = line.substr(0, equals);
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
+    if (label == "XDIM") width = rt::ValInt(value);
+    if (label == "YDIM") height = rt::ValInt(value);
+    if (label == "TEXTURES" && value.find('/') != std::string_view::npos) return false;
+  }
+  return width <= kMaxColumns && width * height <= kMaxPixels;
+}
+
+// The number of TEXTURES lines in `text`.
+long TexturesLines(std::string_view text) {
+  long count = 0;
+  for (size_t at = 0; (at = text.find("TEXTURES=", at)) != std::string_view::npos; ++at) ++count;
+  return count;
+}
+
+// Keys pressed before each frame: every control the frame loop applies, except quitting.
+const char* const kFrameKeys[3][4] = {
+    {platform::kRight, platform::kUp, "<", "a"},
+    {platform::kLeft, platform::kDown, ">", "Z"},
+    {platform::kRight, platform::kRight, ",", "."},
+};
+
+}  // namespace
+
+extern "C" const char* __lsan_default_suppressions() {
+  return fuzz::kOrphanedTextures;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  if (!WithinLimits(text)) return 0;
+  const fuzz::InScratchFolder scratch;
+  static const bool texture_set = (fuzz::WriteTextureSet(), true);
+  (void)texture_set;
+  fuzz::Reset();
+  const long images = platform::LiveImageCount();
+  fuzz::WriteFile("params.property", text);
+  const int code = fuzz::ExitCodeOf([] {
+    STARTUP_BEGIN();
+    XDIM = 64;
+    YDIM = 48;
+    PPL = 64;
+    platform::Randomize(1);
+    STARTUP_END();
+    for (const auto& keys : kFrameKeys) {
+      for (const char* key : keys) platform::PushKey(key);
+      FRAME();
+    }
+  });
+  fuzz::ExpectExit(code, {-1, 1, 2, 6});
+  if (code == -1 && (platform::ScreenWidth() != XDIM || platform::ScreenHeight() != YDIM)) {
+    fuzz::Finding("the window is not XDIM x YDIM after start-up");
+  }
+  if (code == -1 && platform::testing::OpenFileCount() != 0) {
+    fuzz::Finding("start-up left files open", platform::testing::OpenFileCount());
+  }
+  // Each TEXTURES line reads a list of the texture set (three lines at most), or the parameter
+  // file itself.
+  const long list_lines = std::max<long>(3, static_cast<long>(fuzz::LineCount(text)));
+  fuzz::ResetCountingOrphans(images, TexturesLines(text) * list_lines);
+  return 0;
+}

@@ -1,0 +1,56 @@
+// The texture list: the input becomes list.property in a scratch folder beside a small texture
+// set (valid 64 x 64 bitmaps, bitmaps of other sizes, a file that is no bitmap), and is loaded,
+// the board generated from it, and one frame drawn through its labels on a 64 x 64 window. Every
+// wait for a key is answered.
+//
+// Documented ends: 1 (a line whose bitmap cannot be loaded: a missing file, no bitmap, an empty
+// line or a line without "="), 6 (fewer than two textures for the board). After a load that
+// returns, every record holds an image and no file stays open, and every line read made one
+// image: those of the records, and one left behind for each label listed again.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz/harness.h"
+
+namespace {
+
+size_t lines = 0;  // lines of the current input
+long images = 0;   // live images when the current input started
+
+void CheckTextures() {
+  if (platform::testing::OpenFileCount() != 0) fuzz::Finding("the list stays open");
+  if (platform::LiveImageCount() != images + static_cast<long>(lines))
+    fuzz::Finding("images after loading", platform::LiveImageCount());
+  for (int32_t i = 0; i <= TEXTUREDB.UBound(); ++i) {
+    if (TEXTUREDB[i].IMAGE == nullptr) fuzz::Finding("a texture record without an image", i);
+  }
+}
+
+}  // namespace
+
+extern "C" const char* __lsan_default_suppressions() {
+  return fuzz::kOrphanedTextures;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const fuzz::InScratchFolder scratch;
+  static const bool texture_set = (fuzz::WriteTextureSet(), true);
+  (void)texture_set;
+  fuzz::Reset();
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  fuzz::WriteFile("list.property", text);
+  lines = fuzz::LineCount(text);
+  images = platform::LiveImageCount();
+  const int code = fuzz::ExitCodeOf([] {
+    fuzz::OpenSmallWorld();
+    platform::Randomize(1);
+    LOADTEXTUREDB("list.property");
+    CheckTextures();
+    GENERATEBOARDDB();
+    FRAME();
+  });
+  fuzz::ExpectExit(code, {-1, 1, 6});
+  fuzz::ResetCountingOrphans(images, static_cast<long>(lines));
+  return 0;
+}
