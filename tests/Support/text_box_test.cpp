@@ -222,7 +222,7 @@ TEST_F(TextBox, RenderPausesWithTheEscapeGlyphFirst) {
 TEST_F(TextBox, RenderWithoutAnImageIsANullPointerError) {
   platform::SetQuietErrors(true);
   for (auto [w, h] : Points{{0, 30}, {40, 0}, {-1, 30}, {1 << 29, 30}, {40, 1 << 30}}) {
-    EXPECT_EQ(testsupport::ExitCodeOf([w, h] { TEXT_BOX_RENDER("text", w, h, 0); }), 7)
+    EXPECT_EQ(testsupport::ExitCodeOf([w = w, h = h] { TEXT_BOX_RENDER("text", w, h, 0); }), 7)
         << w << "x" << h;
   }
   platform::SetQuietErrors(false);
