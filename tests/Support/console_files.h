@@ -9,7 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "Support/VGA Lookup.h"
+#include "platform/headless.h"
 #include "platform/platform.h"
+#include "tests/test_support.h"
 
 namespace supporttest {
 
@@ -49,6 +52,16 @@ inline bool RowShows(int row, int column, std::string_view text, uint32_t colour
     }
   }
   return true;
+}
+
+// A fresh two-page 640 x 480 console on work page 1, with no palette table and every pause
+// answered automatically with "k".
+inline void OpenAnsweringConsole() {
+  testsupport::ResetPlatform();
+  platform::ScreenRes(640, 480, 32, 2, 0);
+  platform::PageSet(1, 0);
+  VGA_TABLE.Erase();
+  platform::headless::SetAutoAnswer("k");
 }
 
 }  // namespace supporttest

@@ -33,11 +33,7 @@ void Append(PROPERTY_STORE& db, const std::string& label, const std::string& val
 class Listing : public testing::Test {
  protected:
   void SetUp() override {
-    testsupport::ResetPlatform();
-    platform::ScreenRes(640, 480, 32, 2, 0);  // a console on work page 1
-    platform::PageSet(1, 0);
-    VGA_TABLE.Erase();
-    platform::headless::SetAutoAnswer("k");
+    supporttest::OpenAnsweringConsole();
     answers_before = platform::headless::AutoAnswerCount();
     images_before = platform::LiveImageCount();
   }

@@ -39,11 +39,7 @@ std::string FileText(const std::filesystem::path& path) {
 class PropertyText : public testing::Test {
  protected:
   void SetUp() override {
-    testsupport::ResetPlatform();
-    platform::ScreenRes(640, 480, 32, 2, 0);  // a console on work page 1
-    platform::PageSet(1, 0);
-    VGA_TABLE.Erase();
-    platform::headless::SetAutoAnswer("k");
+    supporttest::OpenAnsweringConsole();
     answers_before = platform::headless::AutoAnswerCount();
   }
   void TearDown() override {
