@@ -5,11 +5,12 @@
 //
 // Start-up runs in DIR with every texture confirmation answered automatically and the random
 // generator seeded with N (default 1); --pose then places the viewer. The keys (left, right, up,
-// down, esc, or any single character) wait in the keyboard buffer when the first frame's
-// controls run. The outputs describe the last frame drawn, before its page was cleared: --raw
-// the work page's bytes (B, G, R, X per pixel, rows top to bottom), --bmp the same as a 32-bit
-// BMP, --board the board records as label=value lines joined by CR LF, --state the parameters
-// and the viewer's pose. A runtime error ends it like the viewer, with the same report and code.
+// down, esc, comma, close for the window's close button, or any single character) wait in the
+// keyboard buffer when the first frame's controls run. The outputs describe the last frame drawn,
+// before its page was cleared: --raw the work page's bytes (B, G, R, X per pixel, rows top to
+// bottom), --bmp the same as a 32-bit BMP, --board the board records as label=value lines joined by
+// CR LF, --state the parameters and the viewer's pose. A runtime error ends it like the viewer,
+// with the same report and code.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "engine/Engine.h"
 #include "platform/headless.h"
 #include "tools/bmp-writer.h"
+#include "tools/cli.h"
 
 namespace {
 
@@ -41,12 +43,24 @@ struct Capture {
 Options options;  // the parsed command line
 Capture capture;  // the last frame drawn
 
+constexpr char kUsage[] =
+    "usage: maze-snapshot [--dir DIR] [--seed N] [--pose X,Y,Z,ANG] [--keys K1,K2,...]\n"
+    "                     [--frames N] [--raw FILE] [--bmp FILE] [--board FILE] [--state FILE]\n"
+    "Runs the maze viewer headless in DIR and writes what its last frame showed.\n"
+    "  --dir DIR        the world's folder (default: the working directory)\n"
+    "  --seed N         seed of the random generator (default 1)\n"
+    "  --pose X,Y,Z,ANG places the viewer after start-up\n"
+    "  --keys K1,...    keys for the first frame: left, right, up, down, esc, comma, close\n"
+    "                   (the window's close button) or any single character\n"
+    "  --frames N       frames to run, 1 to 1000000 (default 1)\n"
+    "  --raw FILE       the last frame's page as raw B, G, R, X bytes\n"
+    "  --bmp FILE       the last frame's page as a BMP\n"
+    "  --board FILE     the board as label=value lines joined by CR LF\n"
+    "  --state FILE     the parameters and the viewer's pose\n"
+    "  --help, --version\n";
+
 [[noreturn]] void Usage(const std::string& problem) {
-  std::fprintf(stderr,
-               "maze-snapshot: %s\nusage: maze-snapshot [--dir DIR] [--seed N] "
-               "[--pose X,Y,Z,ANG] [--keys K1,K2,...] [--frames N] [--raw FILE] [--bmp FILE] "
-               "[--board FILE] [--state FILE]\n",
-               problem.c_str());
+  std::fprintf(stderr, "maze-snapshot: %s\n%s", problem.c_str(), kUsage);
   std::exit(64);
 }
 
@@ -73,6 +87,8 @@ std::string KeyText(const std::string& name) {
   if (name == "up") return platform::kUp;
   if (name == "down") return platform::kDown;
   if (name == "esc") return platform::kEscape;
+  if (name == "comma") return ",";
+  if (name == "close") return platform::kClose;
   if (name.size() == 1) return name;
   Usage("unknown key: " + name);
 }
@@ -192,6 +208,7 @@ void CaptureWorkPage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  cli::AnswerHelpAndVersion(argc, argv, "maze-snapshot", kUsage);
   options = Parse(argc, argv);
   if (!options.dir.empty() && platform::ChDir(options.dir) != 0) {
     std::fprintf(stderr, "maze-snapshot: cannot enter %s\n", options.dir.c_str());

@@ -7,11 +7,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "tools/bmp-writer.h"
+#include "tools/cli.h"
 
 namespace {
 
@@ -159,10 +162,22 @@ std::string EncodeTexture(const Texture& texture) {
 
 }  // namespace
 
+constexpr char kUsage[] =
+    "usage: texture-maker DIR\n"
+    "Draws the default world's wall textures and writes them into DIR (created when missing)\n"
+    "as 64 x 64 BMP files.\n";
+
 int main(int argc, char** argv) {
+  cli::AnswerHelpAndVersion(argc, argv, "texture-maker", kUsage);
   if (argc != 2) {
-    std::fprintf(stderr, "usage: texture-maker DIR\n");
+    std::fputs(kUsage, stderr);
     return 2;
+  }
+  std::error_code error;
+  std::filesystem::create_directories(argv[1], error);
+  if (error) {
+    std::fprintf(stderr, "texture-maker: cannot create %s: %s\n", argv[1], error.message().c_str());
+    return 1;
   }
   const Texture textures[] = {{"ashlar", Ashlar}, {"brick", Brick}, {"metal", Metal},
                               {"moss", Moss},     {"stone", Stone}, {"tile", Tile},

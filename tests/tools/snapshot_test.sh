@@ -29,6 +29,15 @@ tr -d '\r' < "$tmp/board" | grep -q '^0,0=' || fail "board corner"
 "$snapshot" --dir "$data" --keys esc --state "$tmp/esc" || fail "esc exit code $?"
 [ -s "$tmp/esc" ] || fail "no outputs after esc"
 
+# The comma key strafes left; the close key ends the run like Escape.
+"$snapshot" --dir "$data" --seed 7 --pose 10.5,20.5,0,0 --keys comma,close --state "$tmp/close" ||
+  fail "close exit code $?"
+grep -q '^POSY=20.25$' "$tmp/close" || fail "comma did not strafe: $(grep POSY "$tmp/close")"
+
+# --help and --version answer on the standard output with exit code 0.
+"$snapshot" --help | grep -q '^usage: maze-snapshot' || fail "--help"
+"$snapshot" --version | grep -q '^maze-snapshot [0-9]' || fail "--version"
+
 # A folder without a parameter file: the viewer's report and exit code 2.
 set +e
 "$snapshot" --dir "$tmp" 2>"$tmp/err"
