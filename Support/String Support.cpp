@@ -226,12 +226,16 @@ static void StepBack() {
   }
 }
 
-// Shows the spinner on the cursor until a key arrives; quits on Escape or the close key.
+// Shows the spinner on the cursor until a key arrives; quits on Escape or the close key. The
+// work page goes to the window whenever the spinner turns, so what was typed shows too.
 static std::string AwaitKeyWithSpinner() {
-  std::string CI;
+  std::string CI, SHOWN;
   while (CI.empty()) {
-    platform::Print(ANICURSOR(), false);
+    const std::string FRAME = ANICURSOR();
+    platform::Print(FRAME, false);
     StepBack();
+    if (FRAME != SHOWN) platform::ShowWorkPage();
+    SHOWN = FRAME;
     CI = platform::Inkey();
     platform::Sleep(1);
     QUITONESCAPE(CI);

@@ -65,5 +65,6 @@ std::string ANICURSOR();
 // waits (polling every millisecond). Backspace removes the last byte and its cell; Enter
 // blanks the spinner, ends the line and returns the text; any other key text from a blank up
 // (extended keys as their two bytes) is appended and printed; other control bytes are ignored.
-// Escape or the window-close key ends the program with exit code 0.
+// The window shows the work page while it waits. Escape or the window-close key ends the
+// program with exit code 0.
 std::string PROMPT(std::string_view LABEL);

@@ -1,4 +1,5 @@
 // Player controls: keys and mouse counts move the viewer; the bounds keep it on the board.
+// The mouse counts come from the desktop window's captured pointer.
 #include "engine/Engine.h"
 
 static constexpr char MODULE_NAME[] = "engine/Controls";
@@ -51,6 +52,16 @@ void KEYBOARDCONTROL() {
     if (CII.empty()) return;
     APPLYKEY(CII);
   }
+}
+
+// Writes: REGS(2), REGS(3), BSTATUS from the captured pointer; without a pointer (headless) they
+// keep their values.
+void READMOUSE() {
+  int32_t horizontal = 0, vertical = 0, buttons = 0;
+  if (!platform::TakeMouse(horizontal, vertical, buttons)) return;
+  REGS.At(2, RT_HERE) = horizontal;
+  REGS.At(3, RT_HERE) = vertical;
+  BSTATUS = buttons;
 }
 
 // Reads: REGS(2), REGS(3), BSTATUS, COSANG, SINANG. Writes: ANG, POSX, POSY, POSZ.

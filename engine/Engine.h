@@ -16,15 +16,17 @@ void STARTUP_SEED();
 void STARTUP_END();
 // Start-up steps 1 to 13 in order.
 void STARTUP();
-// One iteration of the frame loop: draw, show, clear, then keyboard, mouse and bounds.
+// One iteration of the frame loop: draw, show, clear, then keyboard, pointer, mouse and bounds.
 void FRAME();
-// The frame loop's steps after RAYTRACE: show, clear, then keyboard, mouse and bounds.
+// The frame loop's steps after RAYTRACE: show, clear, then keyboard, pointer, mouse and bounds.
 void FINISHFRAME();
 // The frame loop; never returns (the program ends from KEYBOARDCONTROL).
 [[noreturn]] void MAIN();
 
 // ----- controls (Controls.cpp) -----
 void KEYBOARDCONTROL();
+// Feeds the captured pointer's counts and buttons into REGS(2), REGS(3) and BSTATUS.
+void READMOUSE();
 void MOUSECONTROL();
 void CONSTRAINVIEW();
 

@@ -62,6 +62,7 @@ void FINISHFRAME() {
   platform::Flip(1, 0);
   platform::Cls();
   KEYBOARDCONTROL();
+  READMOUSE();
   MOUSECONTROL();
   CONSTRAINVIEW();
 }

@@ -9,6 +9,21 @@ static constexpr char MODULE_NAME[] = "engine/Params";
 
 namespace {
 
+// The desktop window's keys, which the platform keeps and the engine never reads: FULLSCREEN
+// and VSYNC (1 on, 0 off), MOUSESCALE (counts per pixel of pointer motion) and SCREENSHOTS (a
+// folder). Other labels are skipped.
+void APPLYDESKTOPPARAM(const std::string& LABEL, const std::string& VALUE_TEXT) {
+  if (LABEL == "FULLSCREEN") {
+    platform::SetFullscreen(rt::ValInt(VALUE_TEXT) != 0);
+  } else if (LABEL == "VSYNC") {
+    platform::SetVsync(rt::ValInt(VALUE_TEXT) != 0);
+  } else if (LABEL == "MOUSESCALE") {
+    platform::SetMouseScale(rt::Val(VALUE_TEXT));
+  } else if (LABEL == "SCREENSHOTS") {
+    platform::SetScreenshotFolder(VALUE_TEXT);
+  }
+}
+
 // Applies one key to its value; unknown labels are skipped. Keys are tested in table order.
 // Reads: XDIM. Writes: the global the key names.
 void APPLYPARAM(const std::string& LABEL, const std::string& VALUE_TEXT) {
@@ -32,6 +47,8 @@ void APPLYPARAM(const std::string& LABEL, const std::string& VALUE_TEXT) {
     FWMOVERATE = rt::Val(VALUE_TEXT);
   } else if (LABEL == "REVMOVERATE") {
     REVMOVERATE = rt::Val(VALUE_TEXT);
+  } else {
+    APPLYDESKTOPPARAM(LABEL, VALUE_TEXT);
   }
 }
 

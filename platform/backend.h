@@ -23,4 +23,12 @@ double Clock();
 // Pauses the program thread.
 void SleepMs(int milliseconds);
 
+// Puts the open window into fullscreen or back (and opens later windows so).
+void ApplyFullscreen(bool on);
+// Turns the pacing of Present to the display's refresh on or off.
+void ApplyVsync(bool on);
+// The captured pointer's motion in pixels since the last call and its buttons (bit 0 the first,
+// bit 1 the second), all 0 while it is not captured; false when there is no pointer at all.
+bool TakeMotion(int& dx, int& dy, int& buttons);
+
 }  // namespace platform::backend

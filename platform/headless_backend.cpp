@@ -1,4 +1,5 @@
-// The headless backend: no window, a virtual clock, and automatic answers for key waits.
+// The headless backend: no window, a virtual clock, and automatic answers for key waits. It has
+// no pointer and ignores the desktop settings.
 #include <string>
 
 #include "platform/backend.h"
@@ -40,6 +41,11 @@ double Clock() {
 }
 void SleepMs(int milliseconds) {
   if (milliseconds > 0) clock_seconds += milliseconds / 1000.0;
+}
+void ApplyFullscreen(bool) {}
+void ApplyVsync(bool) {}
+bool TakeMotion(int&, int&, int&) {
+  return false;
 }
 
 }  // namespace backend

@@ -148,6 +148,36 @@ double Timer();
 void Sleep(int milliseconds);
 
 // ---------------------------------------------------------------------------------------------
+// The desktop window's own settings and the pointer. The parameter file's desktop keys choose
+// the settings; the real window applies a change at once, the headless backend only keeps them.
+// Its keys (F10, F11, Alt+Enter, F12, Print Screen) and the pointer's capture never reach Inkey.
+
+// Mouse counts per unit of pointer motion: sweeping the pointer across a 640-pixel window turns
+// the view by about its 90-degree field of view (640 x 0.25 x 0.01 radians).
+inline constexpr double kDefaultMouseScale = 0.25;
+
+struct DesktopSettings {
+  bool fullscreen = false;                  // start fullscreen; F11 and Alt+Enter toggle it
+  bool vsync = false;                       // at most one frame per display refresh
+  double mouse_scale = kDefaultMouseScale;  // multiplies the captured pointer's motion
+  std::string screenshots;                  // folder of the F12 pictures; empty: working directory
+};
+const DesktopSettings& Desktop();
+void SetFullscreen(bool on);
+void SetVsync(bool on);
+void SetMouseScale(double scale);
+void SetScreenshotFolder(const std::string& folder);
+
+// While the pointer is captured (a click in the window captures it; F10 and losing the focus
+// release it), sets the motion counts since the last call, scaled by the mouse scale (fractions
+// carried over), and the buttons (bit 0 the first, bit 1 the second); all 0 while it is not.
+// Returns false, leaving the outputs alone, when the backend has no pointer (headless).
+bool TakeMouse(int32_t& horizontal, int32_t& vertical, int32_t& buttons);
+// Shows the work page on the window as it is now, leaving both pages alone (a wait that prints
+// on the work page shows what it printed).
+void ShowWorkPage();
+
+// ---------------------------------------------------------------------------------------------
 // Random numbers, command line, program end
 
 // Seeds the generator from any double (its bits, so every seed gives its own sequence).

@@ -1,14 +1,22 @@
 // The SDL2 backend: a resizable window that shows the visible page letterboxed and scaled by
-// nearest neighbour, a streaming texture updated on every Flip, no vsync, and keyboard events
-// turned into the key texts of the keyboard buffer. The title shows the frame rate.
+// nearest neighbour (in a window or fullscreen), a streaming texture updated on every Flip, and
+// window events turned into the key texts of the keyboard buffer. The title shows the frame rate.
+// Its own keys never reach the keyboard buffer: F11 and Alt+Enter toggle fullscreen, F12 and
+// Print Screen save a screenshot, F10 releases the pointer. Interrupt and termination signals end
+// the program from the event pump.
 #include <SDL.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "platform/backend.h"
 #include "platform/platform.h"
+#include "platform/screenshot.h"
+#include "platform/sdl_window.h"
+#include "platform/signals.h"
 
 namespace platform::backend {
 
@@ -16,6 +24,13 @@ namespace {
 
 constexpr char kTitle[] = "Maze viewer";
 constexpr double kTitleInterval = 0.5;  // seconds between frame-rate updates of the title
+constexpr double kNoteSeconds = 4.0;    // how long the title shows where a screenshot went
+constexpr int kIdleWaitMs = 10;      // longest block for events while a wait keeps finding no key
+constexpr int kUnknownRefresh = 60;  // display refresh assumed when the display does not say
+// With vsync on, frames are still held at least this share of a refresh apart, in case the
+// renderer reports vsync that does not block; the margin covers refresh rates that the display
+// rounds to whole hertz, so that the timer never makes a real vsync miss a refresh.
+constexpr double kVsyncBackstop = 0.97;
 
 struct Display {
   SDL_Window* window = nullptr;
@@ -23,11 +38,18 @@ struct Display {
   SDL_Texture* texture = nullptr;
   int width = 0;  // size of the texture and of the logical picture
   int height = 0;
-  long presents = 0;         // Present calls since the title was last updated
-  double title_since = 0.0;  // Clock() when the title was last updated
+  const uint32_t* shown = nullptr;  // the page last presented, until the pages change
+  long presents = 0;                // Present calls since the title was last updated
+  double title_since = 0.0;         // Clock() when the title was last updated
+  std::string note;                 // shown in the title until note_until
+  double note_until = 0.0;
+  double frame_interval = 0.0;  // least time between presents; 0 leaves frames unpaced
+  double last_present = 0.0;    // Clock() when the previous present began
 };
 
-Display display;  // the one window of the program
+Display display;          // the one window of the program
+bool fullscreen = false;  // the window is (or opens) fullscreen
+bool vsync = false;       // presents are paced to the display's refresh
 
 void DestroyTexture() {
   if (display.texture != nullptr) SDL_DestroyTexture(display.texture);
@@ -37,6 +59,7 @@ void DestroyTexture() {
 // Makes the texture and the logical size match a picture of width x height.
 bool SizePicture(int width, int height) {
   DestroyTexture();
+  display.shown = nullptr;
   display.texture = SDL_CreateTexture(display.renderer, SDL_PIXELFORMAT_ARGB8888,
                                       SDL_TEXTUREACCESS_STREAMING, width, height);
   if (display.texture == nullptr) return false;
@@ -47,78 +70,83 @@ bool SizePicture(int width, int height) {
   return true;
 }
 
+// Seconds per refresh of the window's display.
+double RefreshPeriod() {
+  SDL_DisplayMode mode;
+  const int index = SDL_GetWindowDisplayIndex(display.window);
+  const bool known =
+      index >= 0 && SDL_GetCurrentDisplayMode(index, &mode) == 0 && mode.refresh_rate > 0;
+  return 1.0 / (known ? mode.refresh_rate : kUnknownRefresh);
+}
+
+// Sets the renderer's vsync and the timer that holds frames apart: a whole refresh where the
+// renderer cannot wait for the display, a backstop where it says it does.
+void SetPacing() {
+  if (display.renderer == nullptr) return;
+  SDL_RenderSetVSync(display.renderer, vsync ? 1 : 0);
+  SDL_RendererInfo info;
+  const bool waits = SDL_GetRendererInfo(display.renderer, &info) == 0 &&
+                     (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+  display.frame_interval = !vsync ? 0.0 : RefreshPeriod() * (waits ? kVsyncBackstop : 1.0);
+}
+
+// Holds the frame back until the least interval since the previous one has passed.
+void Pace() {
+  if (display.frame_interval <= 0) return;
+  double now = Clock();
+  const double due = display.last_present + display.frame_interval;
+  if (now < due) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(due - now));
+    now = Clock();
+  }
+  display.last_present = now;
+}
+
+// Leaves SDL only the video drivers that show a window on a display (unless SDL_VIDEODRIVER
+// names one): SDL would otherwise fall back to an off-screen driver and run unseen. Wayland is
+// tried only where WAYLAND_DISPLAY names a compositor.
+void ChooseVideoDrivers() {
+  if (SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr) return;
+  std::string drivers;
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const std::string name = SDL_GetVideoDriver(i);
+    if (name == "offscreen" || name == "dummy" || name == "evdev") continue;
+    if (name == "wayland" && std::getenv("WAYLAND_DISPLAY") == nullptr) continue;
+    drivers += (drivers.empty() ? "" : ",") + name;
+  }
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.empty() ? "none" : drivers.c_str());
+}
+
+// The one-line hint that goes before the report of a window that cannot open for want of a
+// display.
+void ReportNoDisplay() {
+  const char* x_display = std::getenv("DISPLAY");
+  WriteError(
+      std::string("No display to open the window on (") + SDL_GetError() +
+      (x_display == nullptr ? "; DISPLAY is not set" : "; DISPLAY is " + std::string(x_display)) +
+      "): run the viewer in a desktop session, or set SDL_VIDEODRIVER=offscreen to run "
+      "it without a window.\n");
+}
+
 bool CreateWindow(int width, int height) {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+  signals::Install();
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  ChooseVideoDrivers();
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    ReportNoDisplay();
+    return false;
+  }
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-  SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+  const Uint32 flags = SDL_WINDOW_RESIZABLE | (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   display.window = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                                    height, SDL_WINDOW_RESIZABLE);
+                                    height, flags);
   if (display.window == nullptr) return false;
   display.renderer = SDL_CreateRenderer(display.window, -1, 0);
   if (display.renderer == nullptr) return false;
   SDL_StartTextInput();
+  SetPacing();
   display.title_since = Clock();
   return true;
-}
-
-// The extended-key letter of a special key, or 0.
-char ExtendedLetter(SDL_Keycode key) {
-  switch (key) {
-    case SDLK_UP:
-      return 'H';
-    case SDLK_DOWN:
-      return 'P';
-    case SDLK_LEFT:
-      return 'K';
-    case SDLK_RIGHT:
-      return 'M';
-    case SDLK_HOME:
-      return 'G';
-    case SDLK_END:
-      return 'O';
-    case SDLK_PAGEUP:
-      return 'I';
-    case SDLK_PAGEDOWN:
-      return 'Q';
-    case SDLK_INSERT:
-      return 'R';
-    case SDLK_DELETE:
-      return 'S';
-    default:
-      return 0;
-  }
-}
-
-// Key events for the keys that produce no text: Escape, Enter, Backspace, Tab and the
-// extended keys. Key repeat arrives as further key-down events and is kept.
-void KeyDown(const SDL_KeyboardEvent& event) {
-  const SDL_Keycode key = event.keysym.sym;
-  if (key == SDLK_ESCAPE)
-    PushKey(kEscape);
-  else if (key == SDLK_RETURN || key == SDLK_KP_ENTER)
-    PushKey(kEnter);
-  else if (key == SDLK_BACKSPACE)
-    PushKey(kBackspace);
-  else if (key == SDLK_TAB)
-    PushKey("\t");
-  else if (const char letter = ExtendedLetter(key))
-    PushKey(std::string{'\xff', letter});
-}
-
-// Typed text arrives in UTF-8; characters up to U+00FF become one byte each, others are dropped.
-void TextInput(const char* text) {
-  for (const unsigned char* s = reinterpret_cast<const unsigned char*>(text); *s != 0;) {
-    if (*s < 0x80) {
-      PushKey(std::string(1, static_cast<char>(*s++)));
-    } else if ((*s & 0xE0) == 0xC0 && (s[1] & 0xC0) == 0x80) {
-      const unsigned code = ((s[0] & 0x1Fu) << 6) | (s[1] & 0x3Fu);
-      if (code < 0x100) PushKey(std::string(1, static_cast<char>(code)));
-      s += 2;
-    } else {
-      ++s;
-      while ((*s & 0xC0) == 0x80) ++s;
-    }
-  }
 }
 
 void UpdateTitle() {
@@ -126,13 +154,39 @@ void UpdateTitle() {
   const double elapsed = now - display.title_since;
   if (elapsed < kTitleInterval) return;
   const long fps = static_cast<long>(display.presents / elapsed + 0.5);
-  const std::string title = std::string(kTitle) + " - " + std::to_string(fps) + " fps";
+  std::string title = std::string(kTitle) + " - " + std::to_string(fps) + " fps";
+  if (now < display.note_until) title += " - " + display.note;
   SDL_SetWindowTitle(display.window, title.c_str());
   display.presents = 0;
   display.title_since = now;
 }
 
 }  // namespace
+
+namespace sdl {
+
+void ToggleFullscreen() {
+  ApplyFullscreen(!fullscreen);
+}
+
+void SaveScreenshot() {
+  std::string error;
+  const std::string path =
+      screenshot::Save(display.shown, display.width, display.height, Desktop().screenshots, error);
+  if (path.empty()) {
+    WriteError("Screenshot not saved: " + error + "\n");
+    display.note = "screenshot not saved";
+  } else {
+    std::printf("Screenshot saved to %s\n", path.c_str());
+    std::fflush(stdout);
+    display.note = "saved " + path;
+  }
+  display.note_until = Clock() + kNoteSeconds;
+  display.title_since = Clock() - kTitleInterval;  // show the note at once
+  UpdateTitle();
+}
+
+}  // namespace sdl
 
 bool OpenWindow(int width, int height) {
   if (display.window == nullptr) {
@@ -151,6 +205,7 @@ bool OpenWindow(int width, int height) {
 }
 
 void CloseWindow() {
+  sdl::ReleasePointer();
   DestroyTexture();
   if (display.renderer != nullptr) SDL_DestroyRenderer(display.renderer);
   if (display.window != nullptr) SDL_DestroyWindow(display.window);
@@ -160,36 +215,24 @@ void CloseWindow() {
 
 void Present(const uint32_t* pixels, int width, int height) {
   if (display.texture == nullptr || width != display.width || height != display.height) return;
+  display.shown = pixels;
   SDL_UpdateTexture(display.texture, nullptr, pixels, width * 4);
   SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
   SDL_RenderClear(display.renderer);
   SDL_RenderCopy(display.renderer, display.texture, nullptr, nullptr);
+  Pace();
   SDL_RenderPresent(display.renderer);
   ++display.presents;
   UpdateTitle();
 }
 
 void PumpEvents() {
-  if (display.window == nullptr) return;
-  SDL_Event event;
-  while (SDL_PollEvent(&event) != 0) {
-    switch (event.type) {
-      case SDL_QUIT:
-        PushKey(kClose);
-        break;
-      case SDL_KEYDOWN:
-        KeyDown(event.key);
-        break;
-      case SDL_TEXTINPUT:
-        TextInput(event.text.text);
-        break;
-      default:
-        break;
-    }
-  }
+  if (const int signal_number = signals::Pending()) End(128 + signal_number);
+  if (display.window != nullptr) sdl::DispatchEvents();
 }
 
 std::string IdleKey() {
+  if (display.window != nullptr) SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
   return std::string();
 }
 
@@ -201,6 +244,18 @@ double Clock() {
 
 void SleepMs(int milliseconds) {
   if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void ApplyFullscreen(bool on) {
+  fullscreen = on;
+  if (display.window != nullptr) {
+    SDL_SetWindowFullscreen(display.window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  }
+}
+
+void ApplyVsync(bool on) {
+  vsync = on;
+  SetPacing();
 }
 
 }  // namespace platform::backend

@@ -1,0 +1,17 @@
+// Shared between the SDL backend's window (sdl_backend.cpp) and its input (sdl_input.cpp).
+#pragma once
+
+namespace platform::backend::sdl {
+
+// Window side.
+void ToggleFullscreen();
+// Saves the picture last presented as a PNG and tells where it went (standard output and title).
+void SaveScreenshot();
+
+// Input side.
+// Moves pending events into the keyboard buffer, the pointer's counts and the window's own keys.
+void DispatchEvents();
+// Lets the pointer go: it moves freely again and its counts and buttons are 0.
+void ReleasePointer();
+
+}  // namespace platform::backend::sdl
