@@ -50,11 +50,13 @@ TEST_F(Console, PromptReadsALine) {
       {{"a", "b", kEnter}, "ab"},         {{"a", kBack, "c", kEnter}, "c"},
       {{kBack, "x", kEnter}, "x"},        {{kEnter}, ""},
       {{platform::kUp, kEnter}, "\xffH"}, {{"\x01", "z", kEnter}, "z"}};
+  const long presents = headless::PresentCount();
   for (const auto& [keys, value] : cases) {
     Keys(keys);
     EXPECT_EQ(PROMPT("> "), value);
   }
   EXPECT_NEAR(headless::GetClock(), 0.016, 1e-9);  // one 1 ms pause per key polled
+  EXPECT_GT(headless::PresentCount(), presents);   // the window shows what is typed
 }
 
 TEST_F(Console, PromptEchoesWithASpinner) {

@@ -60,6 +60,39 @@ TEST_F(Params, EveryKeySetsItsGlobalAndTheLastLineNeedsNoTerminator) {
   EXPECT_EQ(FILEMODE.At(PARAMMODE, RT_HERE).FILENAME, "params.property");
 }
 
+// The desktop window's keys reach the platform as they are read; other spellings do not.
+TEST_F(Params, DesktopKeysReachThePlatform) {
+  struct Row {
+    const char* text;
+    bool fullscreen, vsync;
+    double scale;
+    const char* folder;
+  };
+  const double kScale = platform::kDefaultMouseScale;
+  const Row rows[] = {
+      {"XDIM=640\nfullscreen=1\nVSYNC =1\n VSYNC=1", false, false, kScale, ""},
+      {"FULLSCREEN=1\nVSYNC=2\nMOUSESCALE=0.5\nSCREENSHOTS= shots/a=b", true, true, 0.5,
+       " shots/a=b"},
+      {"VSYNC=1\nVSYNC=0\nFULLSCREEN=yes\nMOUSESCALE=-1e-1", false, false, -0.1, ""},
+  };
+  for (const Row& row : rows) {
+    OpenDefaultWindow();
+    platform::SetFullscreen(false);
+    platform::SetVsync(false);
+    platform::SetMouseScale(kScale);
+    platform::SetScreenshotFolder("");
+    WriteFile("params.property", row.text);
+    LOADPARAMS("params.property");
+    const platform::DesktopSettings& desktop = platform::Desktop();
+    EXPECT_EQ(desktop.fullscreen, row.fullscreen) << row.text;
+    EXPECT_EQ(desktop.vsync, row.vsync) << row.text;
+    EXPECT_EQ(desktop.mouse_scale, row.scale) << row.text;
+    EXPECT_EQ(desktop.screenshots, row.folder) << row.text;
+  }
+  platform::SetMouseScale(kScale);
+  platform::SetScreenshotFolder("");
+}
+
 TEST_F(Params, TexturesAndBoardRunTheirLoadersInFileOrder) {
   for (const char* board : {"BOARD", "BOARD=", "BOARD=anything"}) {
     RESETGLOBALS();
