@@ -2,8 +2,11 @@
 // same labels: std::lower_bound over a sorted std::vector<std::string> (returning a copy of the
 // found label) and std::map<std::string, std::string>::find (returning a copy of the value).
 // Two stores as the viewer has them: 1,300 board cells labelled "x,y" and 5 textures, each
-// probed with labels it holds (hits) and labels it does not (misses). Prints Google Benchmark's
-// table, then ns per lookup side by side with the ratios.
+// probed with labels it holds (hits) and labels it does not (misses). Then the growth of a store:
+// importing a property text of 25k, 50k and 100k records in shuffled label order, and the word
+// digest of a text holding one run of 25k, 50k and 100k blanks, both as maze-property runs them
+// (no window, every pause answered). Prints Google Benchmark's table, then ns per lookup side by
+// side with the ratios, and ms per import and digest with the ratio of each doubling.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "Support/Property Core.h"
+#include "platform/headless.h"
 #include "platform/platform.h"
 
 namespace {
@@ -115,6 +119,46 @@ void MapFind(benchmark::State& state, const Fixture* f, const std::vector<std::s
   }
 }
 
+// A property text of `count` records "r<number>=v", in shuffled order.
+std::string ShuffledText(int64_t count) {
+  std::vector<int64_t> numbers(static_cast<size_t>(count));
+  for (int64_t i = 0; i < count; ++i) numbers[static_cast<size_t>(i)] = i;
+  std::shuffle(numbers.begin(), numbers.end(), std::mt19937(17));
+  std::string text;
+  for (const int64_t n : numbers)
+    text.append(text.empty() ? "" : "\r\n").append("r" + std::to_string(n) + "=v");
+  return text;
+}
+
+void Import(benchmark::State& state) {
+  const std::string text = ShuffledText(state.range(0));
+  PROPERTY_STORE store;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::string buffer = text;
+    state.ResumeTiming();
+    PROPERTY_DATABASE_IMPORT(store, buffer);
+  }
+  if (store.Count() != state.range(0)) state.SkipWithError("records lost");
+  PROPERTY_ERASE(store);
+}
+
+void Digest(benchmark::State& state) {
+  const std::string text = "a" + std::string(static_cast<size_t>(state.range(0)), ' ') + "b\r\nc";
+  PROPERTY_STORE store;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::string buffer = text;
+    state.ResumeTiming();
+    PROPERTY_DIGEST_WORD(store, buffer);
+  }
+  if (store.Count() != state.range(0) + 3) state.SkipWithError("words lost");
+  PROPERTY_ERASE(store);
+}
+
+// The sizes of the growth benchmarks, each double the one before.
+const int64_t kSizes[] = {25000, 50000, 100000};
+
 const char* const kMethods[] = {"PROPERTY_GET", "lower_bound", "map::find"};
 
 // Keeps the ns per lookup of every run, by "case/method", for the summary table; with
@@ -153,6 +197,13 @@ int main(int argc, char** argv) {
           ->Unit(benchmark::kNanosecond);
     }
   }
+  for (const char* name : {"import", "digest"}) {
+    benchmark::internal::Benchmark* growth =
+        benchmark::RegisterBenchmark(name, name[0] == 'i' ? Import : Digest);
+    for (const int64_t size : kSizes) growth->Arg(size);
+    growth->Unit(benchmark::kMillisecond);
+  }
+  platform::headless::SetAutoAnswer(" ");
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   Collector collector;
@@ -170,6 +221,21 @@ int main(int argc, char** argv) {
     if (ns[0] == 0 || ns[1] == 0 || ns[2] == 0) continue;  // filtered out
     std::printf("%-16s %14.2f %14.2f %14.2f %12.2f %12.2f\n", c.c_str(), ns[0], ns[1], ns[2],
                 ns[0] / ns[1], ns[0] / ns[2]);
+  }
+  std::printf("\n%-16s", "ms per run");
+  for (const int64_t size : kSizes) std::printf(" %11lldk", static_cast<long long>(size / 1000));
+  std::printf("   ratio of each doubling\n");
+  for (const char* name : {"import", "digest"}) {
+    std::printf("%-16s", name);
+    std::vector<double> ms;
+    for (const int64_t size : kSizes) {
+      const auto it = collector.ns.find(std::string(name) + "/" + std::to_string(size));
+      ms.push_back(it != collector.ns.end() ? it->second : 0);
+      std::printf(" %12.1f", ms.back());
+    }
+    for (size_t i = 1; i < ms.size(); ++i)
+      std::printf(" %6.2f", ms[i - 1] > 0 ? ms[i] / ms[i - 1] : 0);
+    std::printf("\n");
   }
   for (Fixture& f : fixtures) PROPERTY_ERASE(f.store);
   return 0;
