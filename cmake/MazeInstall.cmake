@@ -30,17 +30,16 @@ add_custom_target(maze_icon ALL DEPENDS maze-viewer.svg)
 install(FILES ${PROJECT_BINARY_DIR}/maze-viewer.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-# Man pages, compressed as Debian keeps them.
+# Man pages, with the version filled in and compressed as Debian keeps them.
 set(MAZE_MAN_PAGES maze-viewer.6 maze-snapshot.1 maze-property.1)
 foreach(page IN LISTS MAZE_MAN_PAGES)
   string(REGEX REPLACE ".*\\." "" section ${page})
-  add_custom_command(OUTPUT man/${page}.gz
-                     COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/docs/man/${page} > man/${page}.gz
-                     DEPENDS ${PROJECT_SOURCE_DIR}/docs/man/${page})
+  configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page} man/${page} @ONLY)
+  add_custom_command(OUTPUT man/${page}.gz COMMAND gzip -9nc man/${page} > man/${page}.gz
+                     DEPENDS ${PROJECT_BINARY_DIR}/man/${page})
   list(APPEND MAZE_MAN_FILES ${PROJECT_BINARY_DIR}/man/${page}.gz)
   install(FILES ${PROJECT_BINARY_DIR}/man/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
 endforeach()
-file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/man)
 add_custom_target(maze_man_pages ALL DEPENDS ${MAZE_MAN_FILES})
 
 # The library: headers, static libraries, and each backend's object file (linked whole, so that
