@@ -6,7 +6,6 @@
 #include <new>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "Support/File Support.h"
 #include "Support/Memory Management.h"
