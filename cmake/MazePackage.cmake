@@ -5,12 +5,13 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME maze-viewer)
 set(CPACK_PACKAGE_CONTACT "Maze viewer maintainers <maintainers@maze-viewer.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "first-person maze viewer and its property-store library")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Walks through a random walled maze with textured walls, ray-cast column by column into an \
-SDL2 window. The menu entry starts it on the default world in /usr/share/maze-viewer/world. The \
-tools maze-snapshot (headless frames) and maze-property (property text files) come along, and so \
-does the support library for C++ programs: headers, static libraries, the CMake package maze and \
-pkg-config files (building against it needs libsdl2-dev).")
+set(CPACK_PACKAGE_DESCRIPTION "\
+Walks through a random walled maze with textured walls, ray-cast column by
+column into an SDL2 window. The menu entry starts it on the default world in
+/usr/share/maze-viewer/world. The tools maze-snapshot (headless frames) and
+maze-property (property text files) come along, and so does the support
+library for C++ programs: headers, static libraries, the CMake package maze
+and pkg-config files (building against it needs libsdl2-dev).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
