@@ -10,7 +10,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
@@ -176,6 +178,31 @@ class Collector : public benchmark::ConsoleReporter {
   }
 };
 
+// The ms per run of the growth benchmarks with the ratio of each doubling, for those that ran
+// at every size.
+void PrintGrowth(const std::map<std::string, double>& ns) {
+  bool header = false;
+  for (const char* name : {"import", "digest"}) {
+    std::vector<double> ms;
+    for (const int64_t size : kSizes) {
+      const auto it = ns.find(std::string(name) + "/" + std::to_string(size));
+      if (it != ns.end()) ms.push_back(it->second);
+    }
+    if (ms.size() != std::size(kSizes)) continue;
+    if (!header) {
+      std::printf("\n%-16s", "ms per run");
+      for (const int64_t size : kSizes)
+        std::printf(" %11lldk", static_cast<long long>(size / 1000));
+      std::printf("   ratio of each doubling\n");
+      header = true;
+    }
+    std::printf("%-16s", name);
+    for (const double run : ms) std::printf(" %12.1f", run);
+    for (size_t i = 1; i < ms.size(); ++i) std::printf(" %6.2f", ms[i] / ms[i - 1]);
+    std::printf("\n");
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -222,21 +249,7 @@ int main(int argc, char** argv) {
     std::printf("%-16s %14.2f %14.2f %14.2f %12.2f %12.2f\n", c.c_str(), ns[0], ns[1], ns[2],
                 ns[0] / ns[1], ns[0] / ns[2]);
   }
-  std::printf("\n%-16s", "ms per run");
-  for (const int64_t size : kSizes) std::printf(" %11lldk", static_cast<long long>(size / 1000));
-  std::printf("   ratio of each doubling\n");
-  for (const char* name : {"import", "digest"}) {
-    std::printf("%-16s", name);
-    std::vector<double> ms;
-    for (const int64_t size : kSizes) {
-      const auto it = collector.ns.find(std::string(name) + "/" + std::to_string(size));
-      ms.push_back(it != collector.ns.end() ? it->second : 0);
-      std::printf(" %12.1f", ms.back());
-    }
-    for (size_t i = 1; i < ms.size(); ++i)
-      std::printf(" %6.2f", ms[i - 1] > 0 ? ms[i] / ms[i - 1] : 0);
-    std::printf("\n");
-  }
+  PrintGrowth(collector.ns);
   for (Fixture& f : fixtures) PROPERTY_ERASE(f.store);
   return 0;
 }
