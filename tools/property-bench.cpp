@@ -16,6 +16,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Support/Property Core.h"
@@ -224,9 +225,10 @@ int main(int argc, char** argv) {
           ->Unit(benchmark::kNanosecond);
     }
   }
-  for (const char* name : {"import", "digest"}) {
-    benchmark::internal::Benchmark* growth =
-        benchmark::RegisterBenchmark(name, name[0] == 'i' ? Import : Digest);
+  using Growth = void (*)(benchmark::State&);
+  for (const auto& [name, run] :
+       {std::pair<const char*, Growth>{"import", Import}, {"digest", Digest}}) {
+    benchmark::internal::Benchmark* growth = benchmark::RegisterBenchmark(name, run);
     for (const int64_t size : kSizes) growth->Arg(size);
     growth->Unit(benchmark::kMillisecond);
   }
