@@ -6,7 +6,6 @@
 #include <new>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "Support/File Support.h"
 #include "Support/Memory Management.h"
@@ -20,21 +19,32 @@ PROPERTY_DB_TYPE BOGUS{-1, "", "", nullptr};
 std::string PROPERTY_TEXT_BUFFER;
 std::string PROPERTY_ECHO;
 
+bool PROPERTY_STORE::Reallocate(int32_t capacity) {
+  std::unique_ptr<PROPERTY_DB_TYPE[]> fresh(new (std::nothrow)
+                                                PROPERTY_DB_TYPE[static_cast<size_t>(capacity)]);
+  if (!fresh) return false;
+  std::move(records_.get(), records_.get() + count_, fresh.get());
+  records_ = std::move(fresh);
+  capacity_ = capacity;
+  return true;
+}
+
 void PROPERTY_STORE::Resize(int32_t count, const rt::Where& at) {
-  if (count == count_) return;
   if (count <= 0) {
     records_.reset();
-    count_ = 0;
+    count_ = capacity_ = 0;
     return;
   }
-  std::unique_ptr<PROPERTY_DB_TYPE[]> fresh(new (std::nothrow)
-                                                PROPERTY_DB_TYPE[static_cast<size_t>(count)]);
-  if (!fresh) rt::Abort(rt::kOutOfMemory, at);
-  const int32_t kept = count < count_ ? count : count_;
-  for (int32_t i = 0; i < kept; ++i)
-    fresh[static_cast<size_t>(i)] = std::move(records_[static_cast<size_t>(i)]);
-  records_ = std::move(fresh);
+  if (count > capacity_) {
+    const int32_t doubled = capacity_ > INT32_MAX / 2 ? INT32_MAX : 2 * capacity_;
+    if (!(count < doubled && Reallocate(doubled)) && !Reallocate(count))
+      rt::Abort(rt::kOutOfMemory, at);
+    count_ = count;  // the slots past the old records are blank
+    return;
+  }
+  for (int32_t i = count; i < count_; ++i) records_[static_cast<size_t>(i)] = PROPERTY_DB_TYPE{};
   count_ = count;
+  if (count <= capacity_ / 4) Reallocate(2 * count);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -193,6 +203,38 @@ int32_t PROPERTY_DATABASE_DELETE(PROPERTY_STORE& PROPERTY_DB, std::string_view S
   return found;
 }
 
+void PROPERTY_DATABASE_MERGE(PROPERTY_STORE& PROPERTY_DB, PROPERTY_STORE& RECORDS) {
+  PROPERTY_BUBBLE_SORT(RECORDS);
+  // Of each run of equal labels the last record counts. Labels already stored take its value
+  // and image in place; the others are gathered at the front of RECORDS, in label order.
+  int32_t added = 0;
+  for (int32_t i = 0; i < RECORDS.Count(); ++i) {
+    PROPERTY_DB_TYPE& record = RECORDS[i];
+    if (i + 1 < RECORDS.Count() && RECORDS[i + 1].LABEL == record.LABEL) continue;
+    int32_t where = 0;
+    const int32_t found = PROPERTY_BINARY_FIND(PROPERTY_DB, record.LABEL, where);
+    if (found >= 0) {
+      PROPERTY_DB[found].VALUE = std::move(record.VALUE);
+      PROPERTY_DB[found].IMAGE = record.IMAGE;
+    } else {
+      if (added != i) std::swap(RECORDS[added], record);
+      ++added;
+    }
+  }
+  // Merged in from the back, so that every record moves once.
+  int32_t from = PROPERTY_DB.UBound(), to = PROPERTY_DB.UBound() + added;
+  PROPERTY_INC_CAPACITY(PROPERTY_DB, added);
+  for (int32_t next = added - 1; next >= 0; --to) {
+    if (from >= 0 && PROPERTY_COMPARE(PROPERTY_DB[from].LABEL, RECORDS[next].LABEL) > 0) {
+      PROPERTY_DB[to] = std::move(PROPERTY_DB[from--]);
+    } else {
+      PROPERTY_DB[to] = std::move(RECORDS[next--]);
+      PROPERTY_DB[to].ITERATOR = -1;
+    }
+  }
+  RECORDS.Resize(0, RT_HERE);  // the images now belong to PROPERTY_DB or stay as they were
+}
+
 void PROPERTY_INC_CAPACITY(PROPERTY_STORE& PROPERTY_DB, int32_t COUNTER) {
   // Growing or shrinking one record at a time ends in the same store as one exact resize;
   // shrinking stops at the empty store, so a negative count on an empty store does nothing.
@@ -299,22 +341,26 @@ std::string_view NextLine(std::string_view TEXT, size_t& AT) {
   return line;
 }
 
-// The words and line-break marks of a running text, in text order.
-std::vector<std::string_view> DigestWords(std::string_view TEXT) {
-  std::vector<std::string_view> words;
-  size_t at = 0;
+// Appends the records of the words and line-break marks of a running text, in text order, each
+// labelled with its number in hexadecimal. Each separator is searched for once past the one
+// last found, so the whole text is read once.
+void AppendWords(PROPERTY_STORE& PROPERTY_DB, std::string_view TEXT) {
+  size_t at = 0, blank = TEXT.find(' '), line_break = TEXT.find(kLineBreak);
+  const auto append = [&PROPERTY_DB](std::string_view word) {
+    AppendRecord(PROPERTY_DB, rt::Hex(static_cast<uint32_t>(PROPERTY_DB.Count()) + 1), word);
+  };
   while (at < TEXT.size()) {
-    const size_t blank = TEXT.find(' ', at), line_break = TEXT.find(kLineBreak, at);
+    if (blank < at) blank = TEXT.find(' ', at);
+    if (line_break < at) line_break = TEXT.find(kLineBreak, at);
     const size_t end = std::min({blank, line_break, TEXT.size()});
-    words.push_back(TEXT.substr(at, end - at));
+    append(TEXT.substr(at, end - at));
     if (end == line_break) {
-      words.push_back(PROPERTY_CRLF_MARK);
+      append(PROPERTY_CRLF_MARK);
       at = end + 2;
     } else {
       at = end + 1;  // past the blank, or past the end
     }
   }
-  return words;
 }
 
 }  // namespace
@@ -399,18 +445,14 @@ void PROPERTY_DIGEST_WORD(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER) {
   const std::string text = std::move(BUFFER);
   BUFFER.clear();
   PROPERTY_ERASE(PROPERTY_DB);
-  const std::vector<std::string_view> words = DigestWords(text);
-  if (words.size() > static_cast<size_t>(INT32_MAX)) RT_ABORT(rt::kOutOfMemory);
-  // One exact resize ends in the same store as growing it record by record.
-  PROPERTY_INC_CAPACITY(PROPERTY_DB, static_cast<int32_t>(words.size()));
-  for (int32_t i = 0; i <= PROPERTY_DB.UBound(); ++i) {
-    PROPERTY_DB_TYPE& record = PROPERTY_DB[i];
-    record.ITERATOR = -1;
-    record.LABEL = rt::Hex(static_cast<uint32_t>(i) + 1);
-    record.VALUE.assign(words[static_cast<size_t>(i)]);
+  // The texts of the records and of the saved file are allocated as they go.
+  try {
+    AppendWords(PROPERTY_DB, text);
+    PROPERTY_BUBBLE_SORT(PROPERTY_DB);
+    PROPERTY_DATABASE_SAVE(PROPERTY_DB, PROPERTY_WORDS_FILE);
+  } catch (const std::bad_alloc&) {
+    RT_ABORT(rt::kOutOfMemory);
   }
-  PROPERTY_BUBBLE_SORT(PROPERTY_DB);
-  PROPERTY_DATABASE_SAVE(PROPERTY_DB, PROPERTY_WORDS_FILE);
 }
 
 // ---------------------------------------------------------------------------------------------

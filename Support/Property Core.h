@@ -21,9 +21,11 @@ struct PROPERTY_DB_TYPE {
   platform::IMAGE* IMAGE = nullptr;  // attached image (textures), may be null
 };
 
-// A store: records at 0..UBound() in label order. The capacity is exactly the record count;
-// the store grows and shrinks one record at a time. Records move whole between slots, and a
-// slot that a move leaves behind is reset to the blank record.
+// A store: records at 0..UBound() in label order. Its storage grows and shrinks geometrically:
+// a growth at least doubles it, and once a quarter or less of it is in use it is cut to twice
+// the records, so n appends cost O(n) record moves. Slots past the last record stay blank.
+// Records move whole between slots, and a slot that a move leaves behind is reset to the blank
+// record.
 class PROPERTY_STORE {
  public:
   PROPERTY_STORE() = default;
@@ -33,6 +35,7 @@ class PROPERTY_STORE {
   int32_t LBound() const { return 0; }
   int32_t UBound() const { return count_ - 1; }  // -1 when empty
   int32_t Count() const { return count_; }
+  int32_t Capacity() const { return capacity_; }  // slots allocated, Count() or more
 
   // Record i; stops the program with runtime error 6 outside 0..UBound().
   PROPERTY_DB_TYPE& At(int32_t i, const rt::Where& at) {
@@ -43,13 +46,19 @@ class PROPERTY_STORE {
   PROPERTY_DB_TYPE& operator[](int32_t i) { return records_[static_cast<size_t>(i)]; }
   const PROPERTY_DB_TYPE& operator[](int32_t i) const { return records_[static_cast<size_t>(i)]; }
 
-  // Resizes to exactly `count` records, keeping those that stay in range; new slots are blank.
-  // Runs out of memory with runtime error 4 reported at `at`.
+  // Resizes to exactly `count` records, keeping those that stay in range: new records are blank,
+  // dropped ones are reset (their texts released), and an empty store releases its storage. A
+  // growth that gets no memory, not even for exactly `count` records, stops the program with
+  // runtime error 4 reported at `at`; a shrink that gets none keeps the larger storage.
   void Resize(int32_t count, const rt::Where& at);
 
  private:
+  // Moves the records into fresh storage of `capacity` slots; false when there is no memory.
+  bool Reallocate(int32_t capacity);
+
   std::unique_ptr<PROPERTY_DB_TYPE[]> records_;
-  int32_t count_ = 0;
+  int32_t count_ = 0;     // records in use
+  int32_t capacity_ = 0;  // slots allocated
 };
 
 // The record {-1, "", "", null} whose copy every lookup of a missing label returns. Start-up
@@ -89,6 +98,13 @@ PROPERTY_DB_TYPE PROPERTY_SET(PROPERTY_STORE& PROPERTY_DB, std::string_view LABE
                               std::string_view VALUE);
 // Removes the record labelled SNAME (its image is not destroyed); its former index, or -1.
 int32_t PROPERTY_DATABASE_DELETE(PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME);
+// Stores every record of RECORDS (in any order) as PROPERTY_DATABASE_SET of its label and value
+// followed by writing its IMAGE into the stored record would, one record after another: a label
+// listed twice takes its later value and image, a label already stored keeps its slot and
+// ITERATOR, and new records get ITERATOR -1. Costs O(n + m log(n + m)) for n records stored and
+// m given, where one set each would move O(n m) records. RECORDS ends empty; no image is
+// destroyed, not even one that a later record of the same label replaced.
+void PROPERTY_DATABASE_MERGE(PROPERTY_STORE& PROPERTY_DB, PROPERTY_STORE& RECORDS);
 // Grows (COUNTER > 0) by blank records or shrinks (COUNTER < 0) by |COUNTER| records from the
 // end, stopping at the empty store (so an empty store stays empty). Runtime error 4 when memory
 // runs out.

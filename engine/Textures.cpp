@@ -72,19 +72,26 @@ void TEXTUREROTATE(platform::IMAGE* PIC) {
 }
 
 // Reads: the list FILENAME and the bitmaps it names. Writes: TEXTUREDB, FILEMODE(TEXTUREMODE),
-// R, PROPERTY_ECHO. A list that cannot be opened stops the program with runtime error 2.
+// R, PROPERTY_ECHO. A list that cannot be opened stops the program with runtime error 2. The
+// list's textures are registered together after its last line, as adding each in turn would
+// (a label listed again takes the later image), in O(n log n) for n lines; PROPERTY_ECHO ends
+// as the last add's report.
 void LOADTEXTUREDB(const std::string& FILENAME) {
   PROPERTY_DATABASE_DELETE(TEXTUREDB, "");
   const FILETYPE& slot = OPENLIST(TEXTUREMODE, FILENAME, RT_HERE);
+  PROPERTY_STORE TEXTURES;  // the list's textures in list order
+  std::string LABEL;
   while (!platform::Eof(slot.MODE)) {
     RT_CHECK(platform::LineInput(slot.MODE, R));
     platform::IMAGE* PIC = BMP_LOAD(SUFFIX("=", R));
     TEXTUREROTATE(PIC);
-    const std::string LABEL = PREFIX("=", R);
-    std::string ADDRESS = rt::StrAddress(PIC);
-    __TINKER(TEXTUREDB, PROPERTY_ECHO, "add", LABEL, ADDRESS);
-    int32_t WHERETOADD = 0;
-    TEXTUREDB.At(PROPERTY_BINARY_FIND(TEXTUREDB, LABEL, WHERETOADD), RT_HERE).IMAGE = PIC;
+    LABEL = PREFIX("=", R);
+    PROPERTY_INC_CAPACITY(TEXTURES, 1);
+    TEXTURES[TEXTURES.UBound()] = PROPERTY_DB_TYPE{-1, LABEL, rt::StrAddress(PIC), PIC};
   }
   RT_CHECK(platform::Close(slot.MODE));
+  if (TEXTURES.Count() == 0) return;
+  PROPERTY_DATABASE_MERGE(TEXTUREDB, TEXTURES);
+  std::string none;
+  PROPERTY_ECHO = __ECHO(none, "Adding: \"" + LABEL + "\"");
 }

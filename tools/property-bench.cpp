@@ -2,18 +2,25 @@
 // same labels: std::lower_bound over a sorted std::vector<std::string> (returning a copy of the
 // found label) and std::map<std::string, std::string>::find (returning a copy of the value).
 // Two stores as the viewer has them: 1,300 board cells labelled "x,y" and 5 textures, each
-// probed with labels it holds (hits) and labels it does not (misses). Prints Google Benchmark's
-// table, then ns per lookup side by side with the ratios.
+// probed with labels it holds (hits) and labels it does not (misses). Then the growth of a store:
+// importing a property text of 25k, 50k and 100k records in shuffled label order, and the word
+// digest of a text holding one run of 25k, 50k and 100k blanks, both as maze-property runs them
+// (no window, every pause answered). Prints Google Benchmark's table, then ns per lookup side by
+// side with the ratios, and ms per import and digest with the ratio of each doubling.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Support/Property Core.h"
+#include "platform/headless.h"
 #include "platform/platform.h"
 #include "tools/cli.h"
 
@@ -129,6 +136,46 @@ void MapFind(benchmark::State& state, const Fixture* f, const std::vector<std::s
   }
 }
 
+// A property text of `count` records "r<number>=v", in shuffled order.
+std::string ShuffledText(int64_t count) {
+  std::vector<int64_t> numbers(static_cast<size_t>(count));
+  for (int64_t i = 0; i < count; ++i) numbers[static_cast<size_t>(i)] = i;
+  std::shuffle(numbers.begin(), numbers.end(), std::mt19937(17));
+  std::string text;
+  for (const int64_t n : numbers)
+    text.append(text.empty() ? "" : "\r\n").append("r" + std::to_string(n) + "=v");
+  return text;
+}
+
+void Import(benchmark::State& state) {
+  const std::string text = ShuffledText(state.range(0));
+  PROPERTY_STORE store;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::string buffer = text;
+    state.ResumeTiming();
+    PROPERTY_DATABASE_IMPORT(store, buffer);
+  }
+  if (store.Count() != state.range(0)) state.SkipWithError("records lost");
+  PROPERTY_ERASE(store);
+}
+
+void Digest(benchmark::State& state) {
+  const std::string text = "a" + std::string(static_cast<size_t>(state.range(0)), ' ') + "b\r\nc";
+  PROPERTY_STORE store;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::string buffer = text;
+    state.ResumeTiming();
+    PROPERTY_DIGEST_WORD(store, buffer);
+  }
+  if (store.Count() != state.range(0) + 3) state.SkipWithError("words lost");
+  PROPERTY_ERASE(store);
+}
+
+// The sizes of the growth benchmarks, each double the one before.
+const int64_t kSizes[] = {25000, 50000, 100000};
+
 const char* const kMethods[] = {"PROPERTY_GET", "lower_bound", "map::find"};
 
 // Keeps the ns per lookup of every run, by "case/method", for the summary table; with
@@ -145,6 +192,31 @@ class Collector : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
 };
+
+// The ms per run of the growth benchmarks with the ratio of each doubling, for those that ran
+// at every size.
+void PrintGrowth(const std::map<std::string, double>& ns) {
+  bool header = false;
+  for (const char* name : {"import", "digest"}) {
+    std::vector<double> ms;
+    for (const int64_t size : kSizes) {
+      const auto it = ns.find(std::string(name) + "/" + std::to_string(size));
+      if (it != ns.end()) ms.push_back(it->second);
+    }
+    if (ms.size() != std::size(kSizes)) continue;
+    if (!header) {
+      std::printf("\n%-16s", "ms per run");
+      for (const int64_t size : kSizes)
+        std::printf(" %11lldk", static_cast<long long>(size / 1000));
+      std::printf("   ratio of each doubling\n");
+      header = true;
+    }
+    std::printf("%-16s", name);
+    for (const double run : ms) std::printf(" %12.1f", run);
+    for (size_t i = 1; i < ms.size(); ++i) std::printf(" %6.2f", ms[i] / ms[i - 1]);
+    std::printf("\n");
+  }
+}
 
 }  // namespace
 
@@ -168,6 +240,14 @@ int main(int argc, char** argv) {
           ->Unit(benchmark::kNanosecond);
     }
   }
+  using Growth = void (*)(benchmark::State&);
+  for (const auto& [name, run] :
+       {std::pair<const char*, Growth>{"import", Import}, {"digest", Digest}}) {
+    benchmark::internal::Benchmark* growth = benchmark::RegisterBenchmark(name, run);
+    for (const int64_t size : kSizes) growth->Arg(size);
+    growth->Unit(benchmark::kMillisecond);
+  }
+  platform::headless::SetAutoAnswer(" ");
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   Collector collector;
@@ -186,6 +266,7 @@ int main(int argc, char** argv) {
     std::printf("%-16s %14.2f %14.2f %14.2f %12.2f %12.2f\n", c.c_str(), ns[0], ns[1], ns[2],
                 ns[0] / ns[1], ns[0] / ns[2]);
   }
+  PrintGrowth(collector.ns);
   for (Fixture& f : fixtures) PROPERTY_ERASE(f.store);
   return 0;
 }

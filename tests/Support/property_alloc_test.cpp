@@ -52,20 +52,17 @@ TEST_F(LookupAllocations, LookupsOfShortTextsAllocateNothing) {
 
 using PropertyOutOfMemory = LookupAllocations;
 
-TEST_F(PropertyOutOfMemory, ResizeWithoutMemoryIsRuntimeError4) {
+TEST_F(PropertyOutOfMemory, GrowthWithoutMemoryIsRuntimeError4) {
   const char* report =
       "Aborting due to runtime error 4 \\(out of memory\\) at line [0-9]+ of "
       "Support/Property Core::PROPERTY_INC_CAPACITY\\(\\)";
+  // Filled to its storage's end, so that the next record needs more.
+  for (int i = 0; board.Count() < board.Capacity(); ++i)
+    PROPERTY_DATABASE_SET(board, "z" + std::to_string(i), "v");
   EXPECT_EXIT(
       {
         countingnew::refuse_large = true;
         PROPERTY_DATABASE_SET(board, "new", "v");
-      },
-      ::testing::ExitedWithCode(4), report);
-  EXPECT_EXIT(
-      {
-        countingnew::refuse_large = true;
-        PROPERTY_DATABASE_DELETE(board, "0,0");
       },
       ::testing::ExitedWithCode(4), report);
   EXPECT_EXIT(
@@ -77,6 +74,24 @@ TEST_F(PropertyOutOfMemory, ResizeWithoutMemoryIsRuntimeError4) {
   EXPECT_EXIT(PROPERTY_INC_CAPACITY(board, INT32_MAX), ::testing::ExitedWithCode(4), report);
   // Unchanged here: each failure happened in a child process.
   EXPECT_EQ(PROPERTY_GET(board, "0,0").VALUE, "stone");
+
+  // Shrinking needs no memory: without any, deleting every record still empties the store.
+  countingnew::refuse_large = true;
+  while (board.Count() > 0) PROPERTY_DATABASE_DELETE(board, std::string(board[0].LABEL));
+  countingnew::refuse_large = false;
+  EXPECT_EQ(board.Capacity(), 0);
+}
+
+TEST_F(PropertyOutOfMemory, DigestWithoutMemoryIsRuntimeError4) {
+  std::string text = "short " + std::string(countingnew::kLarge, 'w') + " words";
+  EXPECT_EXIT(
+      {
+        countingnew::refuse_large = true;
+        PROPERTY_DIGEST_WORD(board, text);
+      },
+      ::testing::ExitedWithCode(4),
+      "Aborting due to runtime error 4 \\(out of memory\\) at line [0-9]+ of "
+      "Support/Property Core::PROPERTY_DIGEST_WORD\\(\\)");
 }
 
 }  // namespace

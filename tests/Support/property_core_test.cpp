@@ -232,6 +232,63 @@ TEST_F(PropertyStore, SortIsStableAndSlotsKeepTheirIterators) {
   EXPECT_EQ(db[5].VALUE, "5");
 }
 
+TEST_F(PropertyStore, StorageGrowsAndShrinksGeometrically) {
+  // Appends reallocate a logarithmic number of times, and the storage never exceeds twice the
+  // records (four times while shrinking).
+  int reallocations = 0;
+  for (int i = 0; i < 100000; ++i) {
+    const int32_t before = db.Capacity();
+    Append(db, "x");
+    reallocations += db.Capacity() != before;
+  }
+  EXPECT_LE(reallocations, 20);
+  EXPECT_LE(db.Capacity(), 2 * db.Count());
+  while (db.Count() > 1) {
+    PROPERTY_INC_CAPACITY(db, -1);
+    ASSERT_LE(db.Capacity(), 4 * db.Count());
+  }
+  EXPECT_EQ(db[0].LABEL, "x");
+}
+
+// The records as stored, every field.
+std::vector<std::string> Fields(const PROPERTY_STORE& db) {
+  std::vector<std::string> fields;
+  for (int32_t i = 0; i <= db.UBound(); ++i)
+    fields.push_back(std::to_string(db[i].ITERATOR) + " " + db[i].LABEL + "=" + db[i].VALUE + " " +
+                     std::to_string(reinterpret_cast<uintptr_t>(db[i].IMAGE)));
+  return fields;
+}
+
+TEST(PropertyMerge, EndsAsOneSetAndImagePerRecordWould) {
+  std::mt19937 random(5);
+  std::uniform_int_distribution<int> letter('a', 'd'), length(0, 2), count(0, 12);
+  auto label = [&] {
+    std::string text;
+    for (int n = length(random); n > 0; --n) text += static_cast<char>(letter(random));
+    return text;
+  };
+  // Fake image pointers: nothing here destroys images.
+  for (int trial = 0; trial < 300; ++trial) {
+    PROPERTY_STORE merged, reference, records;
+    for (int n = count(random); n > 0; --n) {
+      const std::string stored = label();
+      PROPERTY_DATABASE_SET(merged, stored, "old");
+      PROPERTY_DATABASE_SET(reference, stored, "old");
+    }
+    for (int32_t i = 0; i <= merged.UBound(); ++i) merged[i].ITERATOR = reference[i].ITERATOR = i;
+    for (int n = count(random); n > 0; --n) {
+      const std::string added = label(), value = std::to_string(n);
+      auto* image = reinterpret_cast<platform::IMAGE*>(uintptr_t{16} * static_cast<uintptr_t>(n));
+      Append(records, added, value);
+      records[records.UBound()].IMAGE = image;
+      reference[PROPERTY_DATABASE_SET(reference, added, value)].IMAGE = image;
+    }
+    PROPERTY_DATABASE_MERGE(merged, records);
+    ASSERT_EQ(Fields(merged), Fields(reference)) << "trial " << trial;
+    EXPECT_EQ(records.Count(), 0);
+  }
+}
+
 TEST_F(PropertyStore, RequestModes) {
   PROPERTY_DATABASE_SET(db, "a", "1");
   PROPERTY_DATABASE_SET(db, "b", "2");
