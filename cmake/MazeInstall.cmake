@@ -42,8 +42,8 @@ foreach(page IN LISTS MAZE_MAN_PAGES)
 endforeach()
 add_custom_target(maze_man_pages ALL DEPENDS ${MAZE_MAN_FILES})
 
-# The library: headers, static libraries, and each backend's object file (linked whole, so that
-# it serves the platform core wherever it stands on the link line).
+# The library: headers, static libraries, and each backend as one relocatable object file (linked
+# whole, so that it serves the platform core wherever it stands on the link line).
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/Support/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/maze/Support
         FILES_MATCHING PATTERN "*.h")
 install(FILES ${PROJECT_SOURCE_DIR}/platform/platform.h ${PROJECT_SOURCE_DIR}/platform/runtime.h
@@ -55,8 +55,13 @@ target_compile_features(maze_platform INTERFACE cxx_std_17)
 install(TARGETS maze_support maze_platform EXPORT maze ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/maze)
 foreach(backend headless sdl)
-  install(FILES $<TARGET_OBJECTS:maze_backend_${backend}> DESTINATION ${CMAKE_INSTALL_LIBDIR}/maze
-          RENAME ${backend}.o)
+  set(object ${PROJECT_BINARY_DIR}/backends/${backend}.o)
+  add_custom_command(OUTPUT ${object}
+                     COMMAND ${CMAKE_LINKER} -r -o ${object} $<TARGET_OBJECTS:maze_backend_${backend}>
+                     DEPENDS $<TARGET_OBJECTS:maze_backend_${backend}> COMMAND_EXPAND_LISTS
+                     COMMENT "Joining the ${backend} backend into one object")
+  add_custom_target(maze_${backend}_object ALL DEPENDS ${object})
+  install(FILES ${object} DESTINATION ${CMAKE_INSTALL_LIBDIR}/maze)
 endforeach()
 
 # The CMake package.
