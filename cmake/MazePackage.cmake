@@ -11,7 +11,8 @@ column into an SDL2 window. The menu entry starts it on the default world in
 /usr/share/maze-viewer/world. The tools maze-snapshot (headless frames) and
 maze-property (property text files) come along, and so does the support
 library for C++ programs: headers, static libraries, the CMake package maze
-and pkg-config files (building against it needs libsdl2-dev, and libpng-dev for the SDL backend).")
+and pkg-config files (building against it needs libsdl2-dev, and libpng-dev
+for the SDL backend).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
