@@ -1,4 +1,10 @@
 // The window's two pages in plain memory; the backend shows the visible one.
+//
+// Showing and clearing are lazy where nobody can tell: a Flip from the work page onto the visible
+// page exchanges the two pages, and the work page then owes a copy of the visible one; Cls
+// leaves the work page owing zeros. A page pays what it owes before anyone reads or draws on a
+// page (ScreenPtr, the drawing primitives, the console, Flip), so every reader sees what an eager
+// copy and fill would have left; a frame that paints every pixel skips the debt.
 #include <cstring>
 #include <new>
 #include <vector>
@@ -14,6 +20,9 @@ namespace {
 // Largest page the platform allocates, in pixels (a 16384 x 16384 window).
 constexpr int64_t kMaxPagePixels = int64_t{kMaxImageSide} * kMaxImageSide;
 
+// What a page owes: the content it stands for but does not hold yet.
+enum class Owed { kNothing, kCopyOfOther, kZeros };
+
 struct Window {
   int width = 0;
   int height = 0;
@@ -23,12 +32,26 @@ struct Window {
   int work = 0;
   int visible = 0;
   bool open = false;
+  Owed owed = Owed::kNothing;  // at most one page owes; the other holds its content
+  int owing = 0;               // the page that owes, when owed is not kNothing
 };
 
 Window window;  // the one window of the program
 
 std::vector<uint32_t>* Page(int index) {
   return index >= 0 && index < window.page_count ? &window.pages[index] : nullptr;
+}
+
+// Makes the owing page hold what it stands for.
+void Settle() {
+  std::vector<uint32_t>& page = window.pages[window.owing];
+  if (window.owed == Owed::kCopyOfOther) {
+    const std::vector<uint32_t>& other = window.pages[1 - window.owing];
+    std::memcpy(page.data(), other.data(), page.size() * sizeof(uint32_t));
+  } else if (window.owed == Owed::kZeros) {
+    std::memset(page.data(), 0, page.size() * sizeof(uint32_t));
+  }
+  window.owed = Owed::kNothing;
 }
 
 }  // namespace
@@ -51,6 +74,7 @@ int ScreenRes(int width, int height, int depth, int pages, int flags) {
   window.work = 0;
   window.visible = 0;
   window.open = true;
+  window.owed = Owed::kNothing;
   internal::ResetConsole();
   return 0;
 }
@@ -62,7 +86,14 @@ void PageSet(int work, int visible) {
 
 PIXEL* ScreenPtr() {
   if (!window.open) return nullptr;
+  Settle();
   return reinterpret_cast<PIXEL*>(window.pages[window.work].data());
+}
+
+PIXEL* ScreenPtrToOverwrite(bool& cleared) {
+  cleared = window.owed == Owed::kZeros && window.owing == window.work;
+  if (cleared) window.owed = Owed::kNothing;
+  return ScreenPtr();
 }
 
 int ScreenWidth() {
@@ -75,19 +106,31 @@ int ScreenHeight() {
 void Flip(int from, int to) {
   internal::NoteFlip();
   if (!window.open) return;
+  Settle();
   std::vector<uint32_t>* source = Page(from);
   std::vector<uint32_t>* target = Page(to);
   if (source != nullptr && target != nullptr && source != target) {
-    std::memcpy(target->data(), source->data(), source->size() * sizeof(uint32_t));
+    if (from == window.work && to == window.visible) {
+      source->swap(*target);
+      window.owed = Owed::kCopyOfOther;
+      window.owing = from;
+    } else {
+      std::memcpy(target->data(), source->data(), source->size() * sizeof(uint32_t));
+    }
   }
   backend::Present(window.pages[window.visible].data(), window.width, window.height);
   backend::PumpEvents();
 }
 
+void Flip() {
+  Flip(window.work, window.visible);
+}
+
 void Cls() {
   if (!window.open) return;
-  std::vector<uint32_t>& page = window.pages[window.work];
-  std::memset(page.data(), 0, page.size() * sizeof(uint32_t));
+  if (window.owed != Owed::kNothing && window.owing != window.work) Settle();
+  window.owed = Owed::kZeros;
+  window.owing = window.work;
   internal::ResetConsole();
 }
 
@@ -102,6 +145,7 @@ namespace internal {
 
 bool WorkSurface(Surface& out) {
   if (!window.open) return false;
+  Settle();
   out.pixels = window.pages[window.work].data();
   out.width = window.width;
   out.height = window.height;
