@@ -18,6 +18,7 @@
 //   and below every wall of the strip are pure ceiling and floor ramps, computed in row order.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -155,8 +156,9 @@ struct Column {
 };
 
 // Projects the column's wall as the literal renderer does. `by` and `byi` hold the previous wall
-// column's values and are replaced when this column has a wall; false when its cell lies outside
-// BOARD, which the literal renderer reports as an error.
+// column's values and are replaced when this column has a wall. False when the wall's cell lies
+// outside BOARD (which the literal renderer reports as an error), or when its packed address
+// does not stay negative from its first row to its last (it always does while BOARD holds 0).
 bool Project(const Ray& ray, Column& column, int32_t& by, int32_t& byi) {
   const int32_t half = rt::IntDiv(YDIM, 2);
   column.sy1 = column.sy2 = half;
@@ -174,6 +176,8 @@ bool Project(const Ray& ray, Column& column, int32_t& by, int32_t& byi) {
     const int32_t start = rt::RoundInt(rows + 4194304 * POSZ + 2097151);
     const int32_t cell = BOARD.At(ray.xscan, ray.yscan, RT_HERE);
     by = (cell * 4096 + ray.bbx * 64) * 65536 + start - 268435456;
+    const int64_t last = by + int64_t{byi} * (column.sy2 - column.sy1 - 1);
+    if (column.sy2 > column.sy1 && last >= 0) return false;
   }
   column.by = by;
   column.byi = byi;
@@ -191,40 +195,44 @@ bool Project(const Ray& ray, Column& column, int32_t& by, int32_t& byi) {
 // kept as a byte. Rebuilt when GAMMA changes.
 class Shades {
  public:
-  const uint8_t* Table(int32_t depth) {
+  // Builds the tables for the current GAMMA unless they hold it already.
+  void Follow() {
     uint64_t bits;
     std::memcpy(&bits, &GAMMA, sizeof bits);
-    if (!built_ || bits != gamma_bits_) {
-      for (int32_t d = 0; d < kDepths; ++d) {
-        const double brightness = ADJUSTGAMMA(d, GAMMA);
-        for (int b = 0; b < 256; ++b) {
-          tables_[d][b] = static_cast<uint8_t>(rt::IntDiv(rt::RoundInt(b * brightness), 255));
-        }
+    if (built_ && bits == gamma_bits_) return;
+    for (int32_t d = 0; d < kDepths; ++d) {
+      const double brightness = ADJUSTGAMMA(d, GAMMA);
+      for (int b = 0; b < 256; ++b) {
+        tables_[d][b] = static_cast<uint8_t>(rt::IntDiv(rt::RoundInt(b * brightness), 255));
       }
-      gamma_bits_ = bits;
-      built_ = true;
     }
-    return tables_[depth].data();
+    gamma_bits_ = bits;
+    built_ = true;
   }
+  const uint8_t* Table(int32_t depth) const { return tables_[depth].data(); }
 
  private:
   bool built_ = false;
-  uint64_t gamma_bits_ = 0;
+  uint64_t gamma_bits_ = 0;  // the bits of the GAMMA the tables hold
   std::array<std::array<uint8_t, 256>, kDepths> tables_;
 };
 
-uint32_t Darken(uint32_t u, const uint8_t* table) {
+uint32_t DarkenPixel(uint32_t u, const uint8_t* table) {
   return uint32_t{table[u & 0xFF]} | uint32_t{table[(u >> 8) & 0xFF]} << 8 |
          uint32_t{table[(u >> 16) & 0xFF]} << 16 | uint32_t{table[u >> 24]} << 24;
 }
 
-// Texel (x, y) of a texture image as stored (transposed): x the texture row, y its column.
-uint32_t Texel(const platform::IMAGE* image, int32_t x, int32_t y) {
-  if (image->WIDTH >= 64 && image->HEIGHT >= 64) return image->Row(static_cast<uint32_t>(y))[x];
-  return platform::Point(image, x, y);
+// Texture column y of an image as stored (transposed): image row y, indexed by texture row. An
+// image smaller than 64 x 64 is read through Point (white outside it) into `copy`.
+const uint32_t* TextureColumn(const platform::IMAGE* image, int32_t y, uint32_t* copy) {
+  if (image->WIDTH >= 64 && image->HEIGHT >= 64) return image->Row(static_cast<uint32_t>(y));
+  for (int32_t x = 0; x < 64; ++x) copy[x] = platform::Point(image, x, y);
+  return copy;
 }
 
-// One texture column darkened for one depth value, texel by texel as walls ask for them.
+// One texture column darkened for one depth value, each texel when first needed. A wall taller
+// than its 64 texels repeats them, and its neighbouring columns show the same texture column at
+// the same depth value: they all share one.
 struct DarkColumn {
   const platform::IMAGE* texture = nullptr;
   int32_t y = -1;      // texture column
@@ -232,17 +240,22 @@ struct DarkColumn {
   uint64_t done = 0;   // bit x set: texel[x] is darkened
   uint32_t texel[64];
 
-  uint32_t Get(int32_t x, const uint8_t* table) {
-    if (!(done >> x & 1)) {
-      texel[x] = Darken(Texel(texture, x, y), table);
-      done |= uint64_t{1} << x;
+  // Darkens the texels of `wanted` (bit x for texture row x) that are not darkened yet.
+  void Darken(uint64_t wanted, const uint8_t* table) {
+    uint64_t missing = wanted & ~done;
+    if (missing == 0) return;
+    uint32_t copy[64];
+    const uint32_t* source = TextureColumn(texture, y, copy);
+    for (; missing != 0; missing &= missing - 1) {
+      const int x = std::countr_zero(missing);
+      texel[x] = DarkenPixel(source[x], table);
     }
-    return texel[x];
+    done |= wanted;
   }
 };
 
-// A few darkened columns, one per texture column modulo kWays: a wall's rows may cross into the
-// neighbouring texture columns at its ends.
+// A few darkened columns, one per texture column modulo kWays, since a wall's ends may reach
+// into the texture columns beside its own.
 class DarkColumns {
  public:
   void Forget() { ways_.fill(DarkColumn{}); }
@@ -270,72 +283,119 @@ struct Canvas {
   uint32_t* page;
   bool cleared;  // the page's memory is to be taken as 0
   int32_t width, height;
-  Shades* shades;
+  const Shades* shades;
   DarkColumns* dark;
 };
 
-uint32_t CeilingAt(int64_t i) {
+uint32_t CeilingAt(uint32_t i) {
   return static_cast<uint32_t>(255 - static_cast<int32_t>(i / 960));
 }
-uint32_t FloorAt(int64_t i) {
-  return static_cast<uint32_t>(i / 1920);
+uint32_t FloorAt(uint32_t i) {
+  return i / 1920;
 }
 
-// The wall rows of a column (from its first wall row down), darkened texels of its texture, or
-// the page's own pixels darkened when it has none.
-void DrawWall(const Canvas& canvas, const Column& column, int32_t x, uint32_t* out) {
-  const uint8_t* table = canvas.shades->Table(column.depth);
+// The ceiling ramp from pixel index i on, for `count` pixels of one row: fewer than 960, so
+// that i \ 960 steps at most once among them.
+void CeilingRow(uint32_t* row, uint32_t i, int32_t count) {
+  const uint32_t first = CeilingAt(i), step = 960 - i % 960;
+  for (int32_t c = 0; c < count; ++c) row[c] = first - (uint32_t(c) >= step);
+}
+void FloorRow(uint32_t* row, uint32_t i, int32_t count) {
+  const uint32_t q = i / 1920, step = 1920 - i % 1920;
+  for (int32_t c = 0; c < count; ++c) row[c] = q + (uint32_t(c) >= step);
+}
+
+// Bit t & 63 for every t from `first` to `last`.
+uint64_t TextureRows(int32_t first, int32_t last) {
+  const int32_t n = last - first + 1;
+  if (n >= 64) return ~uint64_t{0};
+  return std::rotl((uint64_t{1} << n) - 1, first & 63);
+}
+
+// The wall rows of a column with a texture, into out[0], out[kStrip], ... Its packed address
+// stays negative (see Project), so the truncating division by 65536 is a shift of the address
+// plus 65535: row k shows texel t = (BY + k * BYI + 65535) >> 16, texture row t & 63 of
+// texture column ceil(t / 64) & 63. The rows go in segments of one texture column each, since a
+// wall's ends may reach into the texture columns beside its own. A wall shorter than its 64
+// texels (BYI of 65536 or more) shows each texel at most once and shares no texture column with
+// its neighbours: its texels are darkened as they are drawn.
+void DrawTexturedWall(const Canvas& canvas, const Column& column, uint32_t* out) {
   const int32_t rows = column.sy2 - column.sy1;
-  if (column.texture == nullptr) {
-    for (int32_t k = 0; k < rows; ++k) {
-      const size_t i = static_cast<size_t>(column.sy1 + k) * canvas.width + x;
-      out[k] = Darken(canvas.cleared ? 0 : canvas.page[i], table);
+  const uint8_t* table = canvas.shades->Table(column.depth);
+  const int32_t byi = column.byi;
+  int32_t u = column.by + 65535;
+  for (int32_t k = 0; k < rows;) {
+    const int32_t t = u >> 16;
+    const int32_t y = (t + 63) >> 6;
+    const int64_t next = (int64_t{y} * 64 + 1) * 65536;  // where texture column y + 1 starts
+    const int32_t end =
+        byi > 0 ? static_cast<int32_t>(std::min<int64_t>(rows, k + (next - u + byi - 1) / byi))
+                : rows;
+    if (byi >= 65536) {
+      uint32_t copy[64];
+      const uint32_t* source = TextureColumn(column.texture, y & 63, copy);
+      for (; k < end; ++k, u += byi) out[k * kStrip] = DarkenPixel(source[(u >> 16) & 63], table);
+    } else {
+      DarkColumn& dark = canvas.dark->For(column.texture, y & 63, column.depth);
+      dark.Darken(TextureRows(t, (u + (end - k - 1) * byi) >> 16), table);
+      const uint32_t* texels = dark.texel;
+      uint32_t* o = out + k * kStrip;
+      for (; k < end; ++k, u += byi, o += kStrip) *o = texels[(u >> 16) & 63];
     }
-    return;
-  }
-  uint32_t by = static_cast<uint32_t>(column.by);
-  DarkColumn* dark = nullptr;
-  for (int32_t k = 0; k < rows; ++k, by += static_cast<uint32_t>(column.byi)) {
-    const int32_t addr = static_cast<int32_t>(by) / 65536;  // rounds the negative fields up
-    const int32_t y = (addr / 64) & 63;
-    if (dark == nullptr || dark->y != y) dark = &canvas.dark->For(column.texture, y, column.depth);
-    out[k] = dark->Get(addr & 63, table);
   }
 }
 
-// Columns x0 .. x0 + count - 1: rows above every wall of the strip are ceiling, rows below every
-// wall floor, both written in row order; the band between is drawn column by column into
-// `scratch` and then written row by row.
+// The wall rows of a column without a texture: the page's own pixels, darkened.
+void DrawUntexturedWall(const Canvas& canvas, const Column& column, int32_t x, uint32_t* out) {
+  const uint8_t* table = canvas.shades->Table(column.depth);
+  for (int32_t r = column.sy1; r < column.sy2; ++r) {
+    const uint32_t pixel = canvas.cleared ? 0 : canvas.page[size_t(r) * canvas.width + x];
+    out[(r - column.sy1) * kStrip] = DarkenPixel(pixel, table);
+  }
+}
+
+// Column c of the strip from row `top` to `bottom`, into tile[0], tile[kStrip], ...
+void DrawColumn(const Canvas& canvas, const Column& column, int32_t x, int32_t top, int32_t bottom,
+                uint32_t* tile) {
+  uint32_t* out = tile - top * kStrip;  // indexed by row * kStrip
+  uint32_t i = static_cast<uint32_t>(x + top * canvas.width);
+  for (int32_t r = top; r < column.sy1; ++r, i += canvas.width) out[r * kStrip] = CeilingAt(i);
+  if (column.texture != nullptr) {
+    DrawTexturedWall(canvas, column, out + column.sy1 * kStrip);
+  } else {
+    DrawUntexturedWall(canvas, column, x, out + column.sy1 * kStrip);
+  }
+  i = static_cast<uint32_t>(x + column.sy2 * canvas.width);
+  for (int32_t r = column.sy2; r < bottom; ++r, i += canvas.width) out[r * kStrip] = FloorAt(i);
+}
+
+// Columns x0 .. x0 + count - 1, in row order: rows above every wall of the strip are ceiling,
+// rows below every wall floor; the band between is drawn column by column into `tile` (a row of
+// kStrip pixels per page row, small enough to stay in the cache) and then copied row by row.
 void DrawStrip(const Canvas& canvas, const Column* columns, int32_t x0, int32_t count,
-               uint32_t* scratch) {
+               uint32_t* tile) {
   int32_t top = canvas.height, bottom = 0;
   for (int32_t c = 0; c < count; ++c) {
     top = std::min(top, columns[c].sy1);
     bottom = std::max(bottom, columns[c].sy2);
   }
   bottom = std::max(bottom, top);
-  const int32_t band = bottom - top;
+  for (int32_t c = 0; c < count; ++c) DrawColumn(canvas, columns[c], x0 + c, top, bottom, tile + c);
   const size_t width = static_cast<size_t>(canvas.width);
-  for (int32_t c = 0; c < count; ++c) {
-    const Column& column = columns[c];
-    uint32_t* out = scratch + static_cast<size_t>(c) * band - top;  // indexed by row
-    int64_t i = x0 + c + int64_t{top} * canvas.width;
-    for (int32_t r = top; r < column.sy1; ++r, i += canvas.width) out[r] = CeilingAt(i);
-    DrawWall(canvas, column, x0 + c, out + column.sy1);
-    i = x0 + c + int64_t{column.sy2} * canvas.width;
-    for (int32_t r = column.sy2; r < bottom; ++r, i += canvas.width) out[r] = FloorAt(i);
-  }
   uint32_t* row = canvas.page + x0;
-  int64_t i = x0;
-  for (int32_t r = 0; r < top; ++r, row += width, i += canvas.width) {
-    for (int32_t c = 0; c < count; ++c) row[c] = CeilingAt(i + c);
+  uint32_t i = static_cast<uint32_t>(x0);
+  for (int32_t r = 0; r < top; ++r, row += width, i += canvas.width) CeilingRow(row, i, count);
+  for (const uint32_t* from = tile; from < tile + (bottom - top) * kStrip; from += kStrip) {
+    if (count == kStrip) {
+      std::memcpy(row, from, sizeof(uint32_t) * kStrip);
+    } else {
+      std::copy(from, from + count, row);
+    }
+    row += width;
+    i += canvas.width;
   }
-  for (int32_t r = 0; r < band; ++r, row += width) {
-    for (int32_t c = 0; c < count; ++c) row[c] = scratch[static_cast<size_t>(c) * band + r];
-  }
-  i = x0 + int64_t{bottom} * canvas.width;
   for (int32_t r = bottom; r < canvas.height; ++r, row += width, i += canvas.width) {
-    for (int32_t c = 0; c < count; ++c) row[c] = FloorAt(i + c);
+    FloorRow(row, i, count);
   }
 }
 
@@ -374,6 +434,7 @@ bool CastAll(const View& view, Ray& ray, double& vx, double& vy, int32_t& by, in
 
 void DrawAll(uint32_t* page, bool cleared) {
   const Canvas canvas{page, cleared, XDIM, YDIM, &scratch.shades, &scratch.dark};
+  scratch.shades.Follow();
   scratch.dark.Forget();
   for (int32_t x0 = 0; x0 < XDIM; x0 += kStrip) {
     DrawStrip(canvas, &scratch.columns[static_cast<size_t>(x0)], x0, std::min(kStrip, XDIM - x0),

@@ -1,31 +1,50 @@
-// Frame benchmark: renders the default world headless at three window sizes and reports, side
-// by side, the median milliseconds per frame of RAYTRACE and of the plain reference renderer,
-// after checking that both draw identical frames.
+// Frame benchmark: renders the default world headless at four window sizes and prints, for each,
+// the median milliseconds per frame of every renderer side by side in one run, after checking
+// that they all draw the identical frame.
 //
 //   maze-bench [--dir DIR] [--samples N] [--check]
 //
-// --check only compares the two renderers' frames over a set of poses at every size and exits
-// with 1 on the first difference.
+// One row per size. RAYTRACE and reference: drawing alone, by the viewer (its fast path where it
+// covers the frame) and by the plain reference renderer; ratio is the first over the second.
+// frame: the frame loop's whole frame, RAYTRACE then Flip and Cls; literal: the same frame drawn
+// by the literal renderer; fill: one computed value written to every pixel of the work page in
+// row order, the floor that no renderer can beat. fast/literal = frame / literal, floor-ratio =
+// frame / fill, ns/px = the frame's nanoseconds per pixel.
+//
+// --check only compares the renderers' frames over a ring of poses at every size and exits with
+// 1 on the first difference.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/Engine.h"
 #include "platform/headless.h"
+#include "tools/cli.h"
 #include "tools/reference-renderer.h"
 
 static constexpr char MODULE_NAME[] = "tools/maze-bench";
 
 namespace {
 
+constexpr char kUsage[] =
+    "usage: maze-bench [--dir DIR] [--samples N] [--check]\n"
+    "Times the maze viewer's frame at 640x480, 1280x960, 1920x1080 and 3840x2160 against the\n"
+    "literal renderer, a plain reference renderer and a row-order fill of the page.\n"
+    "  --dir DIR      the world's folder (default: the shipped world)\n"
+    "  --samples N    samples per median, 1 to 1000 (default 15)\n"
+    "  --check        only compare the renderers' frames over many poses\n"
+    "  --help, --version\n";
+
 struct Size {
   int32_t width, height;
 };
-constexpr Size kSizes[] = {{640, 480}, {1280, 960}, {1920, 1080}};
+constexpr Size kSizes[] = {{640, 480}, {1280, 960}, {1920, 1080}, {3840, 2160}};
 
 // Loads the world in `dir` with the random generator seeded with 1.
 void LoadWorld(const std::string& dir) {
@@ -48,28 +67,35 @@ void UseSize(Size size) {
   platform::PageSet(1, 0);
 }
 
-std::vector<uint32_t> BuiltFrame() {
+// The work page after drawing a frame on a cleared page.
+template <class Draw>
+std::vector<uint32_t> FrameOf(Draw draw) {
   platform::Cls();
-  RAYTRACE();
+  draw();
   const uint32_t* page = &platform::ScreenPtr()->U;
   return std::vector<uint32_t>(page, page + static_cast<size_t>(XDIM) * YDIM);
 }
 
-// Compares the two renderers at the current size; reports the first differing pixel.
+// Compares `built` with the reference's frame; reports the first differing pixel.
+bool Same(const char* renderer, const std::vector<uint32_t>& built,
+          const std::vector<uint32_t>& expected) {
+  const auto differs = std::mismatch(built.begin(), built.end(), expected.begin());
+  if (differs.first == built.end()) return true;
+  const size_t i = static_cast<size_t>(differs.first - built.begin());
+  std::fprintf(stderr,
+               "maze-bench: %s differs at %dx%d pose %.17g,%.17g,%.17g,%.17g pixel (%zu, %zu): "
+               "%08X against the reference's %08X\n",
+               renderer, XDIM, YDIM, POSX, POSY, POSZ, ANG, i % XDIM, i / XDIM, built[i],
+               expected[i]);
+  return false;
+}
+
+// Every renderer draws the reference's frame at the current size and pose.
 bool SameFrame(const ReferenceRenderer& reference) {
   std::vector<uint32_t> expected;
   reference.Draw(expected);
-  const std::vector<uint32_t> built = BuiltFrame();
-  for (size_t i = 0; i < built.size(); ++i) {
-    if (built[i] != expected[i]) {
-      std::fprintf(stderr,
-                   "maze-bench: frames differ at %dx%d pose %.17g,%.17g,%.17g,%.17g pixel (%zu, "
-                   "%zu): %08X against the reference's %08X\n",
-                   XDIM, YDIM, POSX, POSY, POSZ, ANG, i % XDIM, i / XDIM, built[i], expected[i]);
-      return false;
-    }
-  }
-  return true;
+  return Same("RAYTRACE", FrameOf(RAYTRACE), expected) &&
+         Same("the literal renderer", FrameOf(LITERALRAYTRACE), expected);
 }
 
 // Every size, the start pose and a ring of poses around the board with several eye heights.
@@ -78,7 +104,8 @@ int CheckAll(const ReferenceRenderer& reference) {
   int frames = 0;
   for (Size size : kSizes) {
     UseSize(size);
-    for (int i = 0; i <= 24; ++i) {
+    const int poses = size.width > 2000 ? 4 : 24;
+    for (int i = 0; i <= poses; ++i) {
       if (i > 0) {
         POSX = 1.25 + std::fmod(i * 7.31, 61.5);
         POSY = 1.25 + std::fmod(i * 11.17, 61.5);
@@ -94,10 +121,10 @@ int CheckAll(const ReferenceRenderer& reference) {
   return 0;
 }
 
-template <class Draw>
-double MsPerFrame(int frames, Draw draw) {
+template <class Work>
+double MsPerFrame(int frames, Work work) {
   const auto begin = std::chrono::steady_clock::now();
-  for (int i = 0; i < frames; ++i) draw();
+  for (int i = 0; i < frames; ++i) work();
   const std::chrono::duration<double, std::milli> elapsed =
       std::chrono::steady_clock::now() - begin;
   return elapsed.count() / frames;
@@ -109,31 +136,66 @@ double Median(std::vector<double> values) {
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+// The frame loop's drawing, showing and clearing.
+template <class Draw>
+void WholeFrame(Draw draw) {
+  draw();
+  platform::Flip(1, 0);
+  platform::Cls();
+}
+
+// The memory floor: every pixel of the work page written once, in row order.
+void RowOrderFill() {
+  uint32_t* page = &platform::ScreenPtr()->U;
+  const uint32_t pixels = static_cast<uint32_t>(XDIM) * static_cast<uint32_t>(YDIM);
+  for (uint32_t i = 0; i < pixels; ++i) page[i] = i / 1920;
+}
+
+// One timed piece of work and its samples.
+struct Timing {
+  const char* name;
+  std::function<void()> work;
+  int frames = 1;  // per sample: about 20 ms
+  std::vector<double> samples;
+};
+
 void Measure(const ReferenceRenderer& reference, int samples) {
-  std::printf("%-10s %14s %10s %14s %10s %8s %12s\n", "size", "RAYTRACE ms", "fps", "reference ms",
-              "fps", "ratio", "ns/pixel");
+  std::printf("%-10s %12s %8s %12s %8s %7s %10s %10s %9s\n", "size", "RAYTRACE ms", "fps",
+              "reference ms", "fps", "ratio", "frame ms", "literal ms", "fill ms");
+  std::vector<uint32_t> page;
   for (Size size : kSizes) {
     UseSize(size);
-    std::vector<uint32_t> page;
-    // Frames per sample: about 20 ms of the built renderer.
-    const double estimate = std::max(MsPerFrame(3, [] { RAYTRACE(); }), 1e-3);
-    const int frames = std::clamp(static_cast<int>(20 / estimate), 1, 2000);
-    std::vector<double> built, plain;
-    for (int s = 0; s < samples; ++s) {
-      built.push_back(MsPerFrame(frames, [] { RAYTRACE(); }));
-      plain.push_back(MsPerFrame(frames, [&] { reference.Draw(page); }));
+    Timing timings[] = {
+        {"RAYTRACE", [] { RAYTRACE(); }},
+        {"reference", [&] { reference.Draw(page); }},
+        {"frame", [] { WholeFrame(RAYTRACE); }},
+        {"literal", [] { WholeFrame(LITERALRAYTRACE); }},
+        {"fill", RowOrderFill},
+    };
+    for (Timing& t : timings) {
+      t.frames = std::clamp(static_cast<int>(20 / std::max(MsPerFrame(3, t.work), 1e-3)), 1, 2000);
     }
-    const double b = Median(built), r = Median(plain);
+    // Samples interleave the pieces, so that a busy machine slows them alike.
+    for (int s = 0; s < samples; ++s) {
+      for (Timing& t : timings) t.samples.push_back(MsPerFrame(t.frames, t.work));
+    }
+    double ms[std::size(timings)];
+    for (size_t i = 0; i < std::size(timings); ++i) ms[i] = Median(timings[i].samples);
+    const double raytrace = ms[0], plain = ms[1], frame = ms[2], literal = ms[3], fill = ms[4];
     char label[24];
     std::snprintf(label, sizeof label, "%dx%d", size.width, size.height);
-    std::printf("%-10s %14.4f %10.0f %14.4f %10.0f %8.3f %12.3f\n", label, b, 1000 / b, r, 1000 / r,
-                b / r, b * 1e6 / (double(size.width) * size.height));
+    std::printf(
+        "%-10s %12.4f %8.0f %12.4f %8.0f %7.3f %10.4f %10.4f %9.4f fast/literal=%.3f "
+        "floor-ratio=%.2f ns/px=%.3f\n",
+        label, raytrace, 1000 / raytrace, plain, 1000 / plain, raytrace / plain, frame, literal,
+        fill, frame / literal, frame / fill, frame * 1e6 / (double(size.width) * size.height));
   }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  cli::AnswerHelpAndVersion(argc, argv, "maze-bench", kUsage);
   std::string dir = MAZE_DATA_DIR;
   int samples = 15;
   bool check = false;
@@ -145,7 +207,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--check") == 0) {
       check = true;
     } else {
-      std::fprintf(stderr, "usage: maze-bench [--dir DIR] [--samples N] [--check]\n");
+      std::fprintf(stderr, "maze-bench: unknown argument %s\n%s", argv[i], kUsage);
       return 64;
     }
   }
@@ -156,7 +218,8 @@ int main(int argc, char** argv) {
     UseSize(size);
     if (!SameFrame(reference)) return 1;
   }
-  std::printf("Frames identical to the reference at every size; median of %d samples.\n", samples);
+  std::printf("Every renderer draws the identical frame at every size; medians of %d samples.\n",
+              samples);
   Measure(reference, samples);
   return 0;
 }
