@@ -17,6 +17,23 @@ namespace platform {
 
 namespace {
 
+// Allocates page memory on cache-line boundaries, so that a renderer writing runs of 64 bytes
+// fills whole lines.
+template <class T>
+struct LineAligned {
+  using value_type = T;
+  static constexpr std::align_val_t kAlign{64};
+  LineAligned() = default;
+  template <class U>
+  LineAligned(const LineAligned<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kAlign)); }
+  void deallocate(T* p, size_t) { ::operator delete(p, kAlign); }
+  bool operator==(const LineAligned&) const = default;
+};
+
+// One page's pixels.
+using PageBuffer = std::vector<uint32_t, LineAligned<uint32_t>>;
+
 // Largest page the platform allocates, in pixels (a 16384 x 16384 window).
 constexpr int64_t kMaxPagePixels = int64_t{kMaxImageSide} * kMaxImageSide;
 
@@ -27,7 +44,7 @@ struct Window {
   int width = 0;
   int height = 0;
   int flags = 0;
-  std::vector<uint32_t> pages[2];
+  PageBuffer pages[2];
   int page_count = 0;
   int work = 0;
   int visible = 0;
@@ -38,15 +55,15 @@ struct Window {
 
 Window window;  // the one window of the program
 
-std::vector<uint32_t>* Page(int index) {
+PageBuffer* Page(int index) {
   return index >= 0 && index < window.page_count ? &window.pages[index] : nullptr;
 }
 
 // Makes the owing page hold what it stands for.
 void Settle() {
-  std::vector<uint32_t>& page = window.pages[window.owing];
+  PageBuffer& page = window.pages[window.owing];
   if (window.owed == Owed::kCopyOfOther) {
-    const std::vector<uint32_t>& other = window.pages[1 - window.owing];
+    const PageBuffer& other = window.pages[1 - window.owing];
     std::memcpy(page.data(), other.data(), page.size() * sizeof(uint32_t));
   } else if (window.owed == Owed::kZeros) {
     std::memset(page.data(), 0, page.size() * sizeof(uint32_t));
@@ -59,7 +76,7 @@ void Settle() {
 int ScreenRes(int width, int height, int depth, int pages, int flags) {
   if (width < 1 || height < 1 || depth != 32 || pages < 1 || pages > 2) return 1;
   if (int64_t{width} * height > kMaxPagePixels) return 1;
-  std::vector<uint32_t> fresh[2];
+  PageBuffer fresh[2];
   try {
     for (int i = 0; i < pages; ++i) fresh[i].assign(static_cast<size_t>(width) * height, 0u);
   } catch (const std::bad_alloc&) {
@@ -107,8 +124,8 @@ void Flip(int from, int to) {
   internal::NoteFlip();
   if (!window.open) return;
   Settle();
-  std::vector<uint32_t>* source = Page(from);
-  std::vector<uint32_t>* target = Page(to);
+  PageBuffer* source = Page(from);
+  PageBuffer* target = Page(to);
   if (source != nullptr && target != nullptr && source != target) {
     if (from == window.work && to == window.visible) {
       source->swap(*target);
