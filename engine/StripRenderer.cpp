@@ -246,9 +246,11 @@ struct DarkColumn {
     if (missing == 0) return;
     uint32_t copy[64];
     const uint32_t* source = TextureColumn(texture, y, copy);
-    for (; missing != 0; missing &= missing - 1) {
-      const int x = std::countr_zero(missing);
-      texel[x] = DarkenPixel(source[x], table);
+    while (missing != 0) {  // each run of missing texels
+      const int first = std::countr_zero(missing);
+      const int end = first + std::countr_one(missing >> first);
+      for (int x = first; x < end; ++x) texel[x] = DarkenPixel(source[x], table);
+      missing &= end < 64 ? ~uint64_t{0} << end : 0;
     }
     done |= wanted;
   }
@@ -294,15 +296,20 @@ uint32_t FloorAt(uint32_t i) {
   return i / 1920;
 }
 
-// The ceiling ramp from pixel index i on, for `count` pixels of one row: fewer than 960, so
-// that i \ 960 steps at most once among them.
+// `count` pixels of a ramp that starts at `first` and moves by `change` after `step` pixels:
+// the ceiling and floor ramps move at most once in fewer than 960 pixels.
+void RampRow(uint32_t* row, uint32_t first, uint32_t change, uint32_t step, int32_t count) {
+  if (count == kStrip && step >= kStrip) {
+    std::fill_n(row, kStrip, first);
+  } else {
+    for (int32_t c = 0; c < count; ++c) row[c] = first + (uint32_t(c) >= step ? change : 0);
+  }
+}
 void CeilingRow(uint32_t* row, uint32_t i, int32_t count) {
-  const uint32_t first = CeilingAt(i), step = 960 - i % 960;
-  for (int32_t c = 0; c < count; ++c) row[c] = first - (uint32_t(c) >= step);
+  RampRow(row, CeilingAt(i), ~uint32_t{0}, 960 - i % 960, count);
 }
 void FloorRow(uint32_t* row, uint32_t i, int32_t count) {
-  const uint32_t q = i / 1920, step = 1920 - i % 1920;
-  for (int32_t c = 0; c < count; ++c) row[c] = q + (uint32_t(c) >= step);
+  RampRow(row, FloorAt(i), 1, 1920 - i % 1920, count);
 }
 
 // Bit t & 63 for every t from `first` to `last`.
@@ -322,10 +329,10 @@ uint64_t TextureRows(int32_t first, int32_t last) {
 void DrawTexturedWall(const Canvas& canvas, const Column& column, uint32_t* out) {
   const int32_t rows = column.sy2 - column.sy1;
   const uint8_t* table = canvas.shades->Table(column.depth);
-  const int32_t byi = column.byi;
-  int32_t u = column.by + 65535;
+  const int64_t byi = column.byi;
+  int64_t u = int64_t{column.by} + 65535;
   for (int32_t k = 0; k < rows;) {
-    const int32_t t = u >> 16;
+    const int32_t t = static_cast<int32_t>(u >> 16);
     const int32_t y = (t + 63) >> 6;
     const int64_t next = (int64_t{y} * 64 + 1) * 65536;  // where texture column y + 1 starts
     const int32_t end =
@@ -337,9 +344,15 @@ void DrawTexturedWall(const Canvas& canvas, const Column& column, uint32_t* out)
       for (; k < end; ++k, u += byi) out[k * kStrip] = DarkenPixel(source[(u >> 16) & 63], table);
     } else {
       DarkColumn& dark = canvas.dark->For(column.texture, y & 63, column.depth);
-      dark.Darken(TextureRows(t, (u + (end - k - 1) * byi) >> 16), table);
+      dark.Darken(TextureRows(t, static_cast<int32_t>((u + (end - k - 1) * byi) >> 16)), table);
       const uint32_t* texels = dark.texel;
       uint32_t* o = out + k * kStrip;
+      for (; k + 4 <= end; k += 4, o += 4 * kStrip, u += 4 * byi) {
+        o[0] = texels[(u >> 16) & 63];
+        o[kStrip] = texels[((u + byi) >> 16) & 63];
+        o[2 * kStrip] = texels[((u + 2 * byi) >> 16) & 63];
+        o[3 * kStrip] = texels[((u + 3 * byi) >> 16) & 63];
+      }
       for (; k < end; ++k, u += byi, o += kStrip) *o = texels[(u >> 16) & 63];
     }
   }
