@@ -35,6 +35,7 @@ namespace {
 constexpr int32_t kStrip = 16;   // columns drawn together: one 64-byte run of each page row
 constexpr int32_t kCells = 64;   // the board's side: cells whose answers are kept for the frame
 constexpr int32_t kDepths = 65;  // depth values 0..64
+constexpr int32_t kAhead = 12;
 
 // ---------------------------------------------------------------------------------------------
 // Answers of the stores for one frame
@@ -397,18 +398,21 @@ void DrawStrip(const Canvas& canvas, const Column* columns, int32_t x0, int32_t 
   const size_t width = static_cast<size_t>(canvas.width);
   uint32_t* row = canvas.page + x0;
   uint32_t i = static_cast<uint32_t>(x0);
-  for (int32_t r = 0; r < top; ++r, row += width, i += canvas.width) CeilingRow(row, i, count);
-  for (const uint32_t* from = tile; from < tile + (bottom - top) * kStrip; from += kStrip) {
-    if (count == kStrip) {
-      std::memcpy(row, from, sizeof(uint32_t) * kStrip);
+  const uint32_t* from = tile;
+  for (int32_t r = 0; r < canvas.height; ++r, row += width, i += canvas.width) {
+    if (r + kAhead < canvas.height) __builtin_prefetch(row + kAhead * width, 1);
+    if (r < top) {
+      CeilingRow(row, i, count);
+    } else if (r < bottom) {
+      if (count == kStrip) {
+        std::memcpy(row, from, sizeof(uint32_t) * kStrip);
+      } else {
+        std::copy(from, from + count, row);
+      }
+      from += kStrip;
     } else {
-      std::copy(from, from + count, row);
+      FloorRow(row, i, count);
     }
-    row += width;
-    i += canvas.width;
-  }
-  for (int32_t r = bottom; r < canvas.height; ++r, row += width, i += canvas.width) {
-    FloorRow(row, i, count);
   }
 }
 
