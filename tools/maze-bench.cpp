@@ -151,37 +151,32 @@ void RowOrderFill() {
   for (uint32_t i = 0; i < pixels; ++i) page[i] = i / 1920;
 }
 
-// One timed piece of work and its samples.
-struct Timing {
-  const char* name;
-  std::function<void()> work;
-  int frames = 1;  // per sample: about 20 ms
-  std::vector<double> samples;
-};
-
 void Measure(const ReferenceRenderer& reference, int samples) {
   std::printf("%-10s %12s %8s %12s %8s %7s %10s %10s %9s\n", "size", "RAYTRACE ms", "fps",
               "reference ms", "fps", "ratio", "frame ms", "literal ms", "fill ms");
   std::vector<uint32_t> page;
   for (Size size : kSizes) {
     UseSize(size);
-    Timing timings[] = {
-        {"RAYTRACE", [] { RAYTRACE(); }},
-        {"reference", [&] { reference.Draw(page); }},
-        {"frame", [] { WholeFrame(RAYTRACE); }},
-        {"literal", [] { WholeFrame(LITERALRAYTRACE); }},
-        {"fill", RowOrderFill},
+    const std::function<void()> work[] = {
+        [] { RAYTRACE(); },
+        [&] { reference.Draw(page); },
+        [] { WholeFrame(RAYTRACE); },
+        [] { WholeFrame(LITERALRAYTRACE); },
+        RowOrderFill,
     };
-    for (Timing& t : timings) {
-      t.frames = std::clamp(static_cast<int>(20 / std::max(MsPerFrame(3, t.work), 1e-3)), 1, 2000);
+    constexpr size_t kPieces = std::size(work);
+    int frames[kPieces];  // per sample: about 20 ms
+    for (size_t i = 0; i < kPieces; ++i) {
+      frames[i] =
+          std::clamp(static_cast<int>(20 / std::max(MsPerFrame(3, work[i]), 1e-3)), 1, 2000);
     }
     // Samples interleave the pieces, so that a busy machine slows them alike.
+    std::vector<double> times[kPieces];
     for (int s = 0; s < samples; ++s) {
-      for (Timing& t : timings) t.samples.push_back(MsPerFrame(t.frames, t.work));
+      for (size_t i = 0; i < kPieces; ++i) times[i].push_back(MsPerFrame(frames[i], work[i]));
     }
-    double ms[std::size(timings)];
-    for (size_t i = 0; i < std::size(timings); ++i) ms[i] = Median(timings[i].samples);
-    const double raytrace = ms[0], plain = ms[1], frame = ms[2], literal = ms[3], fill = ms[4];
+    const double raytrace = Median(times[0]), plain = Median(times[1]), frame = Median(times[2]),
+                 literal = Median(times[3]), fill = Median(times[4]);
     char label[24];
     std::snprintf(label, sizeof label, "%dx%d", size.width, size.height);
     std::printf(
