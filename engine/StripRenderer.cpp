@@ -36,6 +36,7 @@ constexpr int32_t kStrip = 16;   // columns drawn together: one 64-byte run of e
 constexpr int32_t kCells = 64;   // the board's side: cells whose answers are kept for the frame
 constexpr int32_t kDepths = 65;  // depth values 0..64
 constexpr int32_t kAhead = 12;
+constexpr int32_t kChunk = 256;
 
 // ---------------------------------------------------------------------------------------------
 // Answers of the stores for one frame
@@ -257,14 +258,13 @@ struct DarkColumn {
   }
 };
 
-// A few darkened columns, one per texture column modulo kWays, since a wall's ends may reach
-// into the texture columns beside its own.
+// The darkened columns of the frame, one per texture column.
 class DarkColumns {
  public:
-  void Forget() { ways_.fill(DarkColumn{}); }
+  void Forget() { columns_.fill(DarkColumn{}); }
   DarkColumn& For(const platform::IMAGE* texture, int32_t y, int32_t depth) {
-    DarkColumn& column = ways_[static_cast<size_t>(y) % kWays];
-    if (column.texture != texture || column.y != y || column.depth != depth) {
+    DarkColumn& column = columns_[static_cast<size_t>(y)];
+    if (column.texture != texture || column.depth != depth) {
       column.texture = texture;
       column.y = y;
       column.depth = depth;
@@ -274,8 +274,7 @@ class DarkColumns {
   }
 
  private:
-  static constexpr size_t kWays = 4;
-  std::array<DarkColumn, kWays> ways_;
+  std::array<DarkColumn, 64> columns_;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -320,34 +319,34 @@ uint64_t TextureRows(int32_t first, int32_t last) {
   return std::rotl((uint64_t{1} << n) - 1, first & 63);
 }
 
-// The wall rows of a column with a texture, into out[0], out[kStrip], ... Its packed address
-// stays negative (see Project), so the truncating division by 65536 is a shift of the address
-// plus 65535: row k shows texel t = (BY + k * BYI + 65535) >> 16, texture row t & 63 of
-// texture column ceil(t / 64) & 63. The rows go in segments of one texture column each, since a
-// wall's ends may reach into the texture columns beside its own. A wall shorter than its 64
-// texels (BYI of 65536 or more) shows each texel at most once and shares no texture column with
-// its neighbours: its texels are darkened as they are drawn.
-void DrawTexturedWall(const Canvas& canvas, const Column& column, uint32_t* out) {
-  const int32_t rows = column.sy2 - column.sy1;
+// Rows k0 to k1 - 1 of the wall of a column with a texture (row 0 is its first wall row), into
+// out[k0 * kStrip], out[(k0 + 1) * kStrip], ... Its packed address stays negative (see
+// Project), so the truncating division by 65536 is a shift of the address plus 65535: row k
+// shows texel t = (BY + k * BYI + 65535) >> 16, texture row t & 63 of texture column
+// ceil(t / 64) & 63. The rows go in segments of one texture column each, since a wall's ends
+// may reach into the texture columns beside its own. A wall shorter than its 64 texels (BYI of
+// 65536 or more) shows each texel at most once and shares no texture column with its
+// neighbours: its texels are darkened as they are drawn.
+void DrawTexturedWall(const Canvas& canvas, const Column& column, int32_t k0, int32_t k1,
+                      uint32_t* out) {
   const uint8_t* table = canvas.shades->Table(column.depth);
   const int64_t byi = column.byi;
-  int64_t u = int64_t{column.by} + 65535;
-  for (int32_t k = 0; k < rows;) {
+  int64_t u = int64_t{column.by} + 65535 + k0 * byi;
+  for (int32_t k = k0; k < k1;) {
     const int32_t t = static_cast<int32_t>(u >> 16);
     const int32_t y = (t + 63) >> 6;
     const int64_t next = (int64_t{y} * 64 + 1) * 65536;  // where texture column y + 1 starts
     const int32_t end =
-        byi > 0 ? static_cast<int32_t>(std::min<int64_t>(rows, k + (next - u + byi - 1) / byi))
-                : rows;
+        byi > 0 ? static_cast<int32_t>(std::min<int64_t>(k1, k + (next - u + byi - 1) / byi)) : k1;
+    uint32_t* o = out + k * kStrip;
     if (byi >= 65536) {
       uint32_t copy[64];
       const uint32_t* source = TextureColumn(column.texture, y & 63, copy);
-      for (; k < end; ++k, u += byi) out[k * kStrip] = DarkenPixel(source[(u >> 16) & 63], table);
+      for (; k < end; ++k, u += byi, o += kStrip) *o = DarkenPixel(source[(u >> 16) & 63], table);
     } else {
       DarkColumn& dark = canvas.dark->For(column.texture, y & 63, column.depth);
       dark.Darken(TextureRows(t, static_cast<int32_t>((u + (end - k - 1) * byi) >> 16)), table);
       const uint32_t* texels = dark.texel;
-      uint32_t* o = out + k * kStrip;
       for (; k + 4 <= end; k += 4, o += 4 * kStrip, u += 4 * byi) {
         o[0] = texels[(u >> 16) & 63];
         o[kStrip] = texels[((u + byi) >> 16) & 63];
@@ -359,33 +358,63 @@ void DrawTexturedWall(const Canvas& canvas, const Column& column, uint32_t* out)
   }
 }
 
-// The wall rows of a column without a texture: the page's own pixels, darkened.
-void DrawUntexturedWall(const Canvas& canvas, const Column& column, int32_t x, uint32_t* out) {
+// Rows r0 to r1 - 1 of column x, inside its wall and without a texture: the page's own pixels,
+// darkened; into out[r0 * kStrip], ...
+void DrawUntexturedWall(const Canvas& canvas, const Column& column, int32_t x, int32_t r0,
+                        int32_t r1, uint32_t* out) {
   const uint8_t* table = canvas.shades->Table(column.depth);
-  for (int32_t r = column.sy1; r < column.sy2; ++r) {
+  for (int32_t r = r0; r < r1; ++r) {
     const uint32_t pixel = canvas.cleared ? 0 : canvas.page[size_t(r) * canvas.width + x];
-    out[(r - column.sy1) * kStrip] = DarkenPixel(pixel, table);
+    out[r * kStrip] = DarkenPixel(pixel, table);
   }
 }
 
-// Column c of the strip from row `top` to `bottom`, into tile[0], tile[kStrip], ...
-void DrawColumn(const Canvas& canvas, const Column& column, int32_t x, int32_t top, int32_t bottom,
+// Rows r0 to r1 - 1 of column x: ceiling, wall and floor, into tile[0], tile[kStrip], ...
+void DrawColumn(const Canvas& canvas, const Column& column, int32_t x, int32_t r0, int32_t r1,
                 uint32_t* tile) {
-  uint32_t* out = tile - top * kStrip;  // indexed by row * kStrip
-  uint32_t i = static_cast<uint32_t>(x + top * canvas.width);
-  for (int32_t r = top; r < column.sy1; ++r, i += canvas.width) out[r * kStrip] = CeilingAt(i);
+  uint32_t* out = tile - r0 * kStrip;  // indexed by row * kStrip
+  const int32_t wall0 = std::clamp(column.sy1, r0, r1), wall1 = std::clamp(column.sy2, r0, r1);
+  uint32_t i = static_cast<uint32_t>(x + r0 * canvas.width);
+  for (int32_t r = r0; r < wall0; ++r, i += canvas.width) out[r * kStrip] = CeilingAt(i);
   if (column.texture != nullptr) {
-    DrawTexturedWall(canvas, column, out + column.sy1 * kStrip);
+    DrawTexturedWall(canvas, column, wall0 - column.sy1, wall1 - column.sy1,
+                     out + column.sy1 * kStrip);
   } else {
-    DrawUntexturedWall(canvas, column, x, out + column.sy1 * kStrip);
+    DrawUntexturedWall(canvas, column, x, wall0, wall1, out);
   }
-  i = static_cast<uint32_t>(x + column.sy2 * canvas.width);
-  for (int32_t r = column.sy2; r < bottom; ++r, i += canvas.width) out[r * kStrip] = FloorAt(i);
+  i = static_cast<uint32_t>(x + wall1 * canvas.width);
+  for (int32_t r = wall1; r < r1; ++r, i += canvas.width) out[r * kStrip] = FloorAt(i);
+}
+
+// Rows r0 to r1 - 1 of columns x0 .. x0 + count - 1, in row order: from `tile` when it is given,
+// else as the ceiling ramp (`ceiling`) or the floor ramp. Each page row is asked for a few rows
+// before it is written.
+void WriteRows(const Canvas& canvas, int32_t x0, int32_t count, int32_t r0, int32_t r1,
+               const uint32_t* tile, bool ceiling) {
+  const size_t width = static_cast<size_t>(canvas.width);
+  uint32_t* row = canvas.page + r0 * width + x0;
+  uint32_t i = static_cast<uint32_t>(x0 + r0 * canvas.width);
+  for (int32_t r = r0; r < r1; ++r, row += width, i += canvas.width) {
+    if (r + kAhead < canvas.height) __builtin_prefetch(row + kAhead * width, 1);
+    if (tile != nullptr) {
+      if (count == kStrip) {
+        std::memcpy(row, tile, sizeof(uint32_t) * kStrip);
+      } else {
+        std::copy(tile, tile + count, row);
+      }
+      tile += kStrip;
+    } else if (ceiling) {
+      CeilingRow(row, i, count);
+    } else {
+      FloorRow(row, i, count);
+    }
+  }
 }
 
 // Columns x0 .. x0 + count - 1, in row order: rows above every wall of the strip are ceiling,
-// rows below every wall floor; the band between is drawn column by column into `tile` (a row of
-// kStrip pixels per page row, small enough to stay in the cache) and then copied row by row.
+// rows below every wall floor; the band between goes in chunks of kChunk rows, each drawn
+// column by column into `tile` (kStrip pixels a row, small enough to stay in the nearest cache)
+// and then copied row by row.
 void DrawStrip(const Canvas& canvas, const Column* columns, int32_t x0, int32_t count,
                uint32_t* tile) {
   int32_t top = canvas.height, bottom = 0;
@@ -394,26 +423,13 @@ void DrawStrip(const Canvas& canvas, const Column* columns, int32_t x0, int32_t 
     bottom = std::max(bottom, columns[c].sy2);
   }
   bottom = std::max(bottom, top);
-  for (int32_t c = 0; c < count; ++c) DrawColumn(canvas, columns[c], x0 + c, top, bottom, tile + c);
-  const size_t width = static_cast<size_t>(canvas.width);
-  uint32_t* row = canvas.page + x0;
-  uint32_t i = static_cast<uint32_t>(x0);
-  const uint32_t* from = tile;
-  for (int32_t r = 0; r < canvas.height; ++r, row += width, i += canvas.width) {
-    if (r + kAhead < canvas.height) __builtin_prefetch(row + kAhead * width, 1);
-    if (r < top) {
-      CeilingRow(row, i, count);
-    } else if (r < bottom) {
-      if (count == kStrip) {
-        std::memcpy(row, from, sizeof(uint32_t) * kStrip);
-      } else {
-        std::copy(from, from + count, row);
-      }
-      from += kStrip;
-    } else {
-      FloorRow(row, i, count);
-    }
+  WriteRows(canvas, x0, count, 0, top, nullptr, true);
+  for (int32_t r0 = top; r0 < bottom; r0 += kChunk) {
+    const int32_t r1 = std::min(bottom, r0 + kChunk);
+    for (int32_t c = 0; c < count; ++c) DrawColumn(canvas, columns[c], x0 + c, r0, r1, tile + c);
+    WriteRows(canvas, x0, count, r0, r1, tile, false);
   }
+  WriteRows(canvas, x0, count, bottom, canvas.height, nullptr, false);
 }
 
 // True when every run of every column lies inside the page (see the top of this file).
@@ -467,7 +483,7 @@ bool STRIPRAYTRACE() {
   if (!Covers()) return false;
   try {
     scratch.columns.resize(static_cast<size_t>(XDIM));
-    scratch.strip.resize(static_cast<size_t>(kStrip) * YDIM);
+    scratch.strip.resize(static_cast<size_t>(kStrip) * kChunk);
   } catch (const std::bad_alloc&) {
     return false;
   }
