@@ -242,8 +242,9 @@ struct DarkColumn {
   uint64_t done = 0;   // bit x set: texel[x] is darkened
   uint32_t texel[64];
 
-  // Darkens the texels of `wanted` (bit x for texture row x) that are not darkened yet.
-  void Darken(uint64_t wanted, const uint8_t* table) {
+  // Darkens the texels of `wanted` (bit x for texture row x) that are not darkened yet. Kept
+  // out of line, where its loop gets registers of its own.
+  [[gnu::noinline]] void Darken(uint64_t wanted, const uint8_t* table) {
     uint64_t missing = wanted & ~done;
     if (missing == 0) return;
     uint32_t copy[64];
@@ -338,23 +339,32 @@ void DrawTexturedWall(const Canvas& canvas, const Column& column, int32_t k0, in
     const int64_t next = (int64_t{y} * 64 + 1) * 65536;  // where texture column y + 1 starts
     const int32_t end =
         byi > 0 ? static_cast<int32_t>(std::min<int64_t>(k1, k + (next - u + byi - 1) / byi)) : k1;
+    // The texture row t & 63 is bits 16 to 21 of u: moved to the top of a 32-bit word, it is
+    // one shift away, and the word may wrap.
+    uint32_t w = static_cast<uint32_t>(u) << 10;
+    const uint32_t step = static_cast<uint32_t>(byi) << 10;
     uint32_t* o = out + k * kStrip;
     if (byi >= 65536) {
       uint32_t copy[64];
       const uint32_t* source = TextureColumn(column.texture, y & 63, copy);
-      for (; k < end; ++k, u += byi, o += kStrip) *o = DarkenPixel(source[(u >> 16) & 63], table);
+      for (int32_t n = k; n < end; ++n, w += step, o += kStrip) {
+        *o = DarkenPixel(source[w >> 26], table);
+      }
     } else {
       DarkColumn& dark = canvas.dark->For(column.texture, y & 63, column.depth);
       dark.Darken(TextureRows(t, static_cast<int32_t>((u + (end - k - 1) * byi) >> 16)), table);
       const uint32_t* texels = dark.texel;
-      for (; k + 4 <= end; k += 4, o += 4 * kStrip, u += 4 * byi) {
-        o[0] = texels[(u >> 16) & 63];
-        o[kStrip] = texels[((u + byi) >> 16) & 63];
-        o[2 * kStrip] = texels[((u + 2 * byi) >> 16) & 63];
-        o[3 * kStrip] = texels[((u + 3 * byi) >> 16) & 63];
+      int32_t n = k;
+      for (; n + 4 <= end; n += 4, o += 4 * kStrip, w += 4 * step) {
+        o[0] = texels[w >> 26];
+        o[kStrip] = texels[(w + step) >> 26];
+        o[2 * kStrip] = texels[(w + 2 * step) >> 26];
+        o[3 * kStrip] = texels[(w + 3 * step) >> 26];
       }
-      for (; k < end; ++k, u += byi, o += kStrip) *o = texels[(u >> 16) & 63];
+      for (; n < end; ++n, w += step, o += kStrip) *o = texels[w >> 26];
     }
+    u += (end - k) * byi;
+    k = end;
   }
 }
 
