@@ -35,8 +35,8 @@ namespace {
 constexpr int32_t kStrip = 16;   // columns drawn together: one 64-byte run of each page row
 constexpr int32_t kCells = 64;   // the board's side: cells whose answers are kept for the frame
 constexpr int32_t kDepths = 65;  // depth values 0..64
-constexpr int32_t kAhead = 12;
-constexpr int32_t kChunk = 256;
+constexpr int32_t kAhead = 64;   // rows between a page row's prefetch and its writing
+constexpr int32_t kChunk = 256;  // rows of a strip drawn into the tile at a time (16 KiB)
 
 // ---------------------------------------------------------------------------------------------
 // Answers of the stores for one frame
