@@ -1,5 +1,5 @@
 // The fast path of the frame: the same picture and the same frame globals as the literal ray
-// caster and column renderer, drawn at close to the cost of writing the page once.
+// caster and column renderer, drawn at a small multiple of the cost of writing the page once.
 //
 // It covers a frame when every run of every column lies inside the page: PPL = XDIM = the page's
 // width, YDIM = its height, HVAL > 0 and POSZ within [-0.5, 0.5] (each wall then starts at or
@@ -13,9 +13,11 @@
 //   darkening table per depth value, kept while GAMMA is unchanged. Each texel is darkened once
 //   per texture column and depth value, and neighbouring columns with the same texture, texture
 //   column and depth value share the darkened texels.
-// - The page is row-major, the columns run down it. Columns are drawn in strips of kStrip into a
-//   small column-major scratch, which is then written to the page in row order; the rows above
-//   and below every wall of the strip are pure ceiling and floor ramps, computed in row order.
+// - The page is row-major and the columns run down it. Columns are drawn in strips of kStrip,
+//   one cache line of each page row: the rows above and below every wall of the strip are pure
+//   ceiling and floor ramps, computed in row order; the rows between are drawn column by column
+//   into a small row-major tile that stays in the nearest cache, and then copied to the page
+//   row by row. Page rows are prefetched for writing well before they are written.
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -262,7 +264,9 @@ struct DarkColumn {
 // The darkened columns of the frame, one per texture column.
 class DarkColumns {
  public:
-  void Forget() { columns_.fill(DarkColumn{}); }
+  void Forget() {
+    for (DarkColumn& column : columns_) column.texture = nullptr;
+  }
   DarkColumn& For(const platform::IMAGE* texture, int32_t y, int32_t depth) {
     DarkColumn& column = columns_[static_cast<size_t>(y)];
     if (column.texture != texture || column.depth != depth) {
@@ -321,7 +325,7 @@ uint64_t TextureRows(int32_t first, int32_t last) {
 }
 
 // Rows k0 to k1 - 1 of the wall of a column with a texture (row 0 is its first wall row), into
-// out[k0 * kStrip], out[(k0 + 1) * kStrip], ... Its packed address stays negative (see
+// out[0], out[kStrip], ... Its packed address stays negative (see
 // Project), so the truncating division by 65536 is a shift of the address plus 65535: row k
 // shows texel t = (BY + k * BYI + 65535) >> 16, texture row t & 63 of texture column
 // ceil(t / 64) & 63. The rows go in segments of one texture column each, since a wall's ends
@@ -343,25 +347,25 @@ void DrawTexturedWall(const Canvas& canvas, const Column& column, int32_t k0, in
     // one shift away, and the word may wrap.
     uint32_t w = static_cast<uint32_t>(u) << 10;
     const uint32_t step = static_cast<uint32_t>(byi) << 10;
-    uint32_t* o = out + k * kStrip;
+    const size_t rows = static_cast<size_t>(end - k);
+    uint32_t* o = out + static_cast<size_t>(k - k0) * kStrip;
     if (byi >= 65536) {
       uint32_t copy[64];
       const uint32_t* source = TextureColumn(column.texture, y & 63, copy);
-      for (int32_t n = k; n < end; ++n, w += step, o += kStrip) {
-        *o = DarkenPixel(source[w >> 26], table);
-      }
+      for (size_t n = 0; n < rows; ++n, w += step)
+        o[n * kStrip] = DarkenPixel(source[w >> 26], table);
     } else {
       DarkColumn& dark = canvas.dark->For(column.texture, y & 63, column.depth);
       dark.Darken(TextureRows(t, static_cast<int32_t>((u + (end - k - 1) * byi) >> 16)), table);
       const uint32_t* texels = dark.texel;
-      int32_t n = k;
-      for (; n + 4 <= end; n += 4, o += 4 * kStrip, w += 4 * step) {
-        o[0] = texels[w >> 26];
-        o[kStrip] = texels[(w + step) >> 26];
-        o[2 * kStrip] = texels[(w + 2 * step) >> 26];
-        o[3 * kStrip] = texels[(w + 3 * step) >> 26];
+      size_t n = 0;
+      for (; n + 4 <= rows; n += 4, w += 4 * step) {
+        o[n * kStrip] = texels[w >> 26];
+        o[(n + 1) * kStrip] = texels[(w + step) >> 26];
+        o[(n + 2) * kStrip] = texels[(w + 2 * step) >> 26];
+        o[(n + 3) * kStrip] = texels[(w + 3 * step) >> 26];
       }
-      for (; n < end; ++n, w += step, o += kStrip) *o = texels[w >> 26];
+      for (; n < rows; ++n, w += step) o[n * kStrip] = texels[w >> 26];
     }
     u += (end - k) * byi;
     k = end;
@@ -369,31 +373,30 @@ void DrawTexturedWall(const Canvas& canvas, const Column& column, int32_t k0, in
 }
 
 // Rows r0 to r1 - 1 of column x, inside its wall and without a texture: the page's own pixels,
-// darkened; into out[r0 * kStrip], ...
+// darkened; into out[0], out[kStrip], ...
 void DrawUntexturedWall(const Canvas& canvas, const Column& column, int32_t x, int32_t r0,
                         int32_t r1, uint32_t* out) {
   const uint8_t* table = canvas.shades->Table(column.depth);
   for (int32_t r = r0; r < r1; ++r) {
     const uint32_t pixel = canvas.cleared ? 0 : canvas.page[size_t(r) * canvas.width + x];
-    out[r * kStrip] = DarkenPixel(pixel, table);
+    out[static_cast<size_t>(r - r0) * kStrip] = DarkenPixel(pixel, table);
   }
 }
 
 // Rows r0 to r1 - 1 of column x: ceiling, wall and floor, into tile[0], tile[kStrip], ...
 void DrawColumn(const Canvas& canvas, const Column& column, int32_t x, int32_t r0, int32_t r1,
                 uint32_t* tile) {
-  uint32_t* out = tile - r0 * kStrip;  // indexed by row * kStrip
   const int32_t wall0 = std::clamp(column.sy1, r0, r1), wall1 = std::clamp(column.sy2, r0, r1);
+  auto out = [&](int32_t r) -> uint32_t& { return tile[static_cast<size_t>(r - r0) * kStrip]; };
   uint32_t i = static_cast<uint32_t>(x + r0 * canvas.width);
-  for (int32_t r = r0; r < wall0; ++r, i += canvas.width) out[r * kStrip] = CeilingAt(i);
-  if (column.texture != nullptr) {
-    DrawTexturedWall(canvas, column, wall0 - column.sy1, wall1 - column.sy1,
-                     out + column.sy1 * kStrip);
-  } else {
-    DrawUntexturedWall(canvas, column, x, wall0, wall1, out);
+  for (int32_t r = r0; r < wall0; ++r, i += canvas.width) out(r) = CeilingAt(i);
+  if (wall0 < wall1 && column.texture != nullptr) {
+    DrawTexturedWall(canvas, column, wall0 - column.sy1, wall1 - column.sy1, &out(wall0));
+  } else if (wall0 < wall1) {
+    DrawUntexturedWall(canvas, column, x, wall0, wall1, &out(wall0));
   }
   i = static_cast<uint32_t>(x + wall1 * canvas.width);
-  for (int32_t r = wall1; r < r1; ++r, i += canvas.width) out[r * kStrip] = FloorAt(i);
+  for (int32_t r = wall1; r < r1; ++r, i += canvas.width) out(r) = FloorAt(i);
 }
 
 // Rows r0 to r1 - 1 of columns x0 .. x0 + count - 1, in row order: from `tile` when it is given,
@@ -402,9 +405,9 @@ void DrawColumn(const Canvas& canvas, const Column& column, int32_t x, int32_t r
 void WriteRows(const Canvas& canvas, int32_t x0, int32_t count, int32_t r0, int32_t r1,
                const uint32_t* tile, bool ceiling) {
   const size_t width = static_cast<size_t>(canvas.width);
-  uint32_t* row = canvas.page + r0 * width + x0;
-  uint32_t i = static_cast<uint32_t>(x0 + r0 * canvas.width);
-  for (int32_t r = r0; r < r1; ++r, row += width, i += canvas.width) {
+  for (int32_t r = r0; r < r1; ++r) {
+    uint32_t* row = canvas.page + static_cast<size_t>(r) * width + x0;
+    const uint32_t i = static_cast<uint32_t>(x0 + r * canvas.width);
     if (r + kAhead < canvas.height) __builtin_prefetch(row + kAhead * width, 1);
     if (tile != nullptr) {
       if (count == kStrip) {
@@ -444,11 +447,12 @@ void DrawStrip(const Canvas& canvas, const Column* columns, int32_t x0, int32_t 
 
 // True when every run of every column lies inside the page (see the top of this file).
 bool Covers() {
-  return PPL == XDIM && XDIM == platform::ScreenWidth() && YDIM == platform::ScreenHeight() &&
-         HVAL > 0 && POSZ >= -0.5 && POSZ <= 0.5;
+  return XDIM > 0 && PPL == XDIM && XDIM == platform::ScreenWidth() &&
+         YDIM == platform::ScreenHeight() && HVAL > 0 && POSZ >= -0.5 && POSZ <= 0.5;
 }
 
-// Scratch memory kept from frame to frame (its contents are not).
+// Kept from frame to frame: the shading tables (while GAMMA holds) and memory whose contents
+// every frame writes anew.
 struct Scratch {
   FrameCells cells;
   Shades shades;

@@ -311,6 +311,11 @@ TEST_F(StripRenderer, LeavesTheFramesItDoesNotCoverUntouched) {
       {"BOARD smaller than the board", [] { BOARD.Redim(0, 10, 0, 10, RT_HERE); }},
       {"texture number 3", [] { BOARD.At(0, 20, RT_HERE) = 3; }},
       {"no window", [] { platform::Screen(0); }},
+      {"no window and no columns",
+       [] {
+         platform::Screen(0);
+         XDIM = PPL = YDIM = 0;
+       }},
   };
   for (const auto& c : cases) {
     POSX = 1.5, POSY = 20.5, POSZ = 0, ANG = kPi;  // facing the wall cell (0, 20)
