@@ -454,28 +454,16 @@ void DrawColumn(const Canvas& canvas, const Column& column, int32_t x, int32_t r
   for (int32_t r = wall1; r < r1; ++r, i += canvas.width) out(r) = FloorAt(i);
 }
 
-// Rows r0 to r1 - 1 of columns x0 .. x0 + count - 1, in row order: from `tile` when it is given,
-// else as the ceiling ramp (`ceiling`) or the floor ramp. Each page row is asked for a few rows
-// before it is written.
-void WriteRows(const Canvas& canvas, int32_t x0, int32_t count, int32_t r0, int32_t r1,
-               const uint32_t* tile, bool ceiling) {
+// Rows r0 to r1 - 1 of columns x0 .. x0 + count - 1, in row order: write(row, r, i) writes the
+// row's pixels, i the pixel index of its first. Each page row is asked for well before it is
+// written.
+template <class Write>
+void WriteRows(const Canvas& canvas, int32_t x0, int32_t r0, int32_t r1, Write write) {
   const size_t width = static_cast<size_t>(canvas.width);
   for (int32_t r = r0; r < r1; ++r) {
     uint32_t* row = canvas.page + static_cast<size_t>(r) * width + x0;
-    const uint32_t i = static_cast<uint32_t>(x0 + r * canvas.width);
     if (r + kAhead < canvas.height) __builtin_prefetch(row + kAhead * width, 1);
-    if (tile != nullptr) {
-      if (count == kStrip) {
-        std::memcpy(row, tile, sizeof(uint32_t) * kStrip);
-      } else {
-        std::copy(tile, tile + count, row);
-      }
-      tile += kStrip;
-    } else if (ceiling) {
-      CeilingRow(row, i, count);
-    } else {
-      FloorRow(row, i, count);
-    }
+    write(row, r, static_cast<uint32_t>(x0 + r * canvas.width));
   }
 }
 
@@ -491,13 +479,22 @@ void DrawStrip(const Canvas& canvas, const Column* columns, int32_t x0, int32_t 
     bottom = std::max(bottom, columns[c].sy2);
   }
   bottom = std::max(bottom, top);
-  WriteRows(canvas, x0, count, 0, top, nullptr, true);
+  WriteRows(canvas, x0, 0, top,
+            [&](uint32_t* row, int32_t, uint32_t i) { CeilingRow(row, i, count); });
   for (int32_t r0 = top; r0 < bottom; r0 += kChunk) {
     const int32_t r1 = std::min(bottom, r0 + kChunk);
     for (int32_t c = 0; c < count; ++c) DrawColumn(canvas, columns[c], x0 + c, r0, r1, tile + c);
-    WriteRows(canvas, x0, count, r0, r1, tile, false);
+    WriteRows(canvas, x0, r0, r1, [&](uint32_t* row, int32_t r, uint32_t) {
+      const uint32_t* from = tile + static_cast<size_t>(r - r0) * kStrip;
+      if (count == kStrip) {
+        std::memcpy(row, from, sizeof(uint32_t) * kStrip);
+      } else {
+        std::copy(from, from + count, row);
+      }
+    });
   }
-  WriteRows(canvas, x0, count, bottom, canvas.height, nullptr, false);
+  WriteRows(canvas, x0, bottom, canvas.height,
+            [&](uint32_t* row, int32_t, uint32_t i) { FloorRow(row, i, count); });
 }
 
 // True when every run of every column lies inside the page (see the top of this file).
