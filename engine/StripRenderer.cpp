@@ -97,18 +97,19 @@ struct Ray {
   const platform::IMAGE* texture;  // the hit cell's texture
 };
 
-// cos and sin of the frame's heading.
+// What every ray of the frame shares: cos and sin of the heading, and the viewer's cell.
 struct View {
   double cosang, sinang;
+  int32_t xcell, ycell;
 };
 
 // Steps the ray along (vx, vy) until it enters a solid cell, as the literal ray caster does;
 // hx, hy and bbx keep their values when it meets no wall, and dist is then infinite.
 void Cast(Ray& ray, double vx, double vy, const View& view, FrameCells& cells) {
-  ray.xscan = rt::FloorInt(POSX);
+  ray.xscan = view.xcell;
   ray.xdir = Sign(vx);
   ray.incx = std::fabs(vx);
-  ray.yscan = rt::FloorInt(POSY);
+  ray.yscan = view.ycell;
   ray.ydir = Sign(vy);
   ray.incy = std::fabs(vy);
   ray.xtemp = POSX - ray.xscan;
@@ -553,7 +554,7 @@ bool STRIPRAYTRACE() {
   } catch (const std::bad_alloc&) {
     return false;
   }
-  const View view{std::cos(ANG), std::sin(ANG)};
+  const View view{std::cos(ANG), std::sin(ANG), rt::FloorInt(POSX), rt::FloorInt(POSY)};
   Ray ray{};
   ray.hx = HX;
   ray.hy = HY;
