@@ -10,8 +10,9 @@
 // - Nothing changes the stores during a frame, so each cell is asked of BOARDDB (and its texture
 //   of TEXTUREDB) once per frame; nothing is remembered from one frame to the next.
 // - A wall pixel's brightness depends only on the column's depth value (0..64) and GAMMA: one
-//   darkening table per depth value, kept while GAMMA is unchanged. Each texel is darkened once
-//   per texture column and depth value, and neighbouring columns with the same texture, texture
+//   darkening table per depth value, kept while GAMMA is unchanged, with the multiplier that
+//   gives the same bytes as vector code where one exists. Each texel is darkened once per
+//   texture column and depth value, and neighbouring columns with the same texture, texture
 //   column and depth value share the darkened texels.
 // - The page is row-major and the columns run down it. Columns are drawn in strips of kStrip,
 //   one cache line of each page row: the rows above and below every wall of the strip are pure
