@@ -61,13 +61,22 @@ void TEXTUREROTATE(platform::IMAGE* PIC);
 // Most cells a ray crosses before it counts as meeting no wall; a ray across the whole board
 // crosses at most 124.
 inline constexpr int32_t MAXRAYSTEPS = 128;
-// Draws one frame: casts a ray for every column and draws the column through RENDER.
+// Draws one frame: through the fast path (STRIPRAYTRACE) when it covers the frame, else through
+// LITERALRAYTRACE.
 void RAYTRACE();
+// Draws one frame with the literal renderer: casts a ray for every column and draws the column
+// through RENDER.
+void LITERALRAYTRACE();
 // The frame set-up: the page, COSANG and SINANG, and the first column's ray direction.
 void STARTFRAME();
 // Casts the ray of column SX along (VX, VY) and draws the column; RENDER then advances the
 // direction to the next column.
 void CASTCOLUMN();
+
+// ----- fast path (StripRenderer.cpp) -----
+// Draws the frame LITERALRAYTRACE would draw and leaves the same frame globals, when every run of
+// every column lies inside the page; otherwise returns false having changed nothing.
+bool STRIPRAYTRACE();
 
 // ----- column renderer (Renderer.cpp) -----
 // Distance at or below which a column shows no wall rows (1/64).

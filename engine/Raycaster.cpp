@@ -95,7 +95,12 @@ void CASTCOLUMN() {
 }
 
 // Writes: SX and everything STARTFRAME and CASTCOLUMN write.
-void RAYTRACE() {
+void LITERALRAYTRACE() {
   STARTFRAME();
   for (SX = 0; SX < XDIM; SX = SX + 1) CASTCOLUMN();
+}
+
+// The one place that chooses a renderer: the fast path draws every frame it covers.
+void RAYTRACE() {
+  if (!STRIPRAYTRACE()) LITERALRAYTRACE();
 }

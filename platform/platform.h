@@ -67,12 +67,20 @@ long LiveImageCount();
 int ScreenRes(int width, int height, int depth, int pages, int flags);
 // Chooses the work and the visible page; a page number the window does not have is ignored.
 void PageSet(int work, int visible);
-// The work page's pixels (width * height, rows top to bottom), or null without a window.
+// The work page's pixels (width * height, rows top to bottom), or null without a window. The
+// address holds until the next Flip, which may exchange the pages.
 PIXEL* ScreenPtr();
+// The work page for a caller that writes every one of its pixels before anything else reads the
+// page (a renderer): like ScreenPtr, except that a clear still owed by Cls is skipped. `cleared`
+// then comes back true, and the caller must take every pixel it reads as 0 whatever the memory
+// holds; otherwise it is false and the page holds its content.
+PIXEL* ScreenPtrToOverwrite(bool& cleared);
 int ScreenWidth();   // 0 without a window
 int ScreenHeight();  // 0 without a window
-// Copies page `from` onto page `to` (when both exist) and shows the visible page.
-void Flip(int from = 1, int to = 0);
+// Copies page `from` onto page `to` (when both exist) and shows the visible page. Without
+// arguments it copies the work page onto the visible page, as PageSet chose them.
+void Flip(int from, int to);
+void Flip();
 // Fills the work page with 0 (black, alpha 0).
 void Cls();
 // Screen(0) closes the window; returns 0 on success and 1 for any other mode.

@@ -1,31 +1,52 @@
-// Frame benchmark: renders the default world headless at three window sizes and reports, side
-// by side, the median milliseconds per frame of RAYTRACE and of the plain reference renderer,
-// after checking that both draw identical frames.
+// Frame benchmark: renders the default world headless at four window sizes and prints, for each,
+// the median milliseconds per frame of every renderer side by side in one run, after checking
+// that they all draw the identical frame.
 //
 //   maze-bench [--dir DIR] [--samples N] [--check]
 //
-// --check only compares the two renderers' frames over a set of poses at every size and exits
-// with 1 on the first difference.
+// Times are the thread's processor time, so that other programs on a shared machine do not
+// count. One row per size. RAYTRACE and reference: drawing alone, by the viewer (its fast path
+// where it covers the frame) and by the plain reference renderer; ratio is the first over the
+// second. frame: the frame loop's whole frame, RAYTRACE then Flip and Cls; literal: the same
+// frame drawn by the literal renderer; fill: one computed value written to every pixel of the
+// work page in row order, the least any frame must do. fast/literal = frame / literal,
+// floor-ratio = frame / fill, ns/px = the frame's nanoseconds per pixel.
+//
+// --check only compares the renderers' frames over a ring of poses at every size and exits with
+// 1 on the first difference.
+#include <time.h>
+
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/Engine.h"
 #include "platform/headless.h"
+#include "tools/cli.h"
 #include "tools/reference-renderer.h"
 
 static constexpr char MODULE_NAME[] = "tools/maze-bench";
 
 namespace {
 
+constexpr char kUsage[] =
+    "usage: maze-bench [--dir DIR] [--samples N] [--check]\n"
+    "Times the maze viewer's frame at 640x480, 1280x960, 1920x1080 and 3840x2160 against the\n"
+    "literal renderer, a plain reference renderer and a row-order fill of the page.\n"
+    "  --dir DIR      the world's folder (default: the shipped world)\n"
+    "  --samples N    samples per median, 1 to 1000 (default 15)\n"
+    "  --check        only compare the renderers' frames over many poses\n"
+    "  --help, --version\n";
+
 struct Size {
   int32_t width, height;
 };
-constexpr Size kSizes[] = {{640, 480}, {1280, 960}, {1920, 1080}};
+constexpr Size kSizes[] = {{640, 480}, {1280, 960}, {1920, 1080}, {3840, 2160}};
 
 // Loads the world in `dir` with the random generator seeded with 1.
 void LoadWorld(const std::string& dir) {
@@ -48,28 +69,35 @@ void UseSize(Size size) {
   platform::PageSet(1, 0);
 }
 
-std::vector<uint32_t> BuiltFrame() {
+// The work page after drawing a frame on a cleared page.
+template <class Draw>
+std::vector<uint32_t> FrameOf(Draw draw) {
   platform::Cls();
-  RAYTRACE();
+  draw();
   const uint32_t* page = &platform::ScreenPtr()->U;
   return std::vector<uint32_t>(page, page + static_cast<size_t>(XDIM) * YDIM);
 }
 
-// Compares the two renderers at the current size; reports the first differing pixel.
+// Compares `built` with the reference's frame; reports the first differing pixel.
+bool Same(const char* renderer, const std::vector<uint32_t>& built,
+          const std::vector<uint32_t>& expected) {
+  const auto differs = std::mismatch(built.begin(), built.end(), expected.begin());
+  if (differs.first == built.end()) return true;
+  const size_t i = static_cast<size_t>(differs.first - built.begin());
+  std::fprintf(stderr,
+               "maze-bench: %s differs at %dx%d pose %.17g,%.17g,%.17g,%.17g pixel (%zu, %zu): "
+               "%08X against the reference's %08X\n",
+               renderer, XDIM, YDIM, POSX, POSY, POSZ, ANG, i % XDIM, i / XDIM, built[i],
+               expected[i]);
+  return false;
+}
+
+// Every renderer draws the reference's frame at the current size and pose.
 bool SameFrame(const ReferenceRenderer& reference) {
   std::vector<uint32_t> expected;
   reference.Draw(expected);
-  const std::vector<uint32_t> built = BuiltFrame();
-  for (size_t i = 0; i < built.size(); ++i) {
-    if (built[i] != expected[i]) {
-      std::fprintf(stderr,
-                   "maze-bench: frames differ at %dx%d pose %.17g,%.17g,%.17g,%.17g pixel (%zu, "
-                   "%zu): %08X against the reference's %08X\n",
-                   XDIM, YDIM, POSX, POSY, POSZ, ANG, i % XDIM, i / XDIM, built[i], expected[i]);
-      return false;
-    }
-  }
-  return true;
+  return Same("RAYTRACE", FrameOf(RAYTRACE), expected) &&
+         Same("the literal renderer", FrameOf(LITERALRAYTRACE), expected);
 }
 
 // Every size, the start pose and a ring of poses around the board with several eye heights.
@@ -78,7 +106,8 @@ int CheckAll(const ReferenceRenderer& reference) {
   int frames = 0;
   for (Size size : kSizes) {
     UseSize(size);
-    for (int i = 0; i <= 24; ++i) {
+    const int poses = size.width > 2000 ? 4 : 24;
+    for (int i = 0; i <= poses; ++i) {
       if (i > 0) {
         POSX = 1.25 + std::fmod(i * 7.31, 61.5);
         POSY = 1.25 + std::fmod(i * 11.17, 61.5);
@@ -94,13 +123,19 @@ int CheckAll(const ReferenceRenderer& reference) {
   return 0;
 }
 
-template <class Draw>
-double MsPerFrame(int frames, Draw draw) {
-  const auto begin = std::chrono::steady_clock::now();
-  for (int i = 0; i < frames; ++i) draw();
-  const std::chrono::duration<double, std::milli> elapsed =
-      std::chrono::steady_clock::now() - begin;
-  return elapsed.count() / frames;
+// Milliseconds of processor time this thread has used, so that the other programs of a shared
+// machine do not count.
+double ThreadMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+template <class Work>
+double MsPerFrame(int frames, Work work) {
+  const double begin = ThreadMs();
+  for (int i = 0; i < frames; ++i) work();
+  return (ThreadMs() - begin) / frames;
 }
 
 double Median(std::vector<double> values) {
@@ -109,31 +144,65 @@ double Median(std::vector<double> values) {
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+// The frame loop's drawing, showing and clearing.
+template <class Draw>
+void WholeFrame(Draw draw) {
+  draw();
+  platform::Flip(1, 0);
+  platform::Cls();
+}
+
+// The memory floor: every pixel of the work page written once, in row order.
+void RowOrderFill() {
+  uint32_t* page = &platform::ScreenPtr()->U;
+  const uint32_t pixels = static_cast<uint32_t>(XDIM) * static_cast<uint32_t>(YDIM);
+  for (uint32_t i = 0; i < pixels; ++i) page[i] = i / 1920;
+}
+
 void Measure(const ReferenceRenderer& reference, int samples) {
-  std::printf("%-10s %14s %10s %14s %10s %8s %12s\n", "size", "RAYTRACE ms", "fps", "reference ms",
-              "fps", "ratio", "ns/pixel");
+  std::printf("%-10s %12s %8s %12s %8s %7s %10s %10s %9s\n", "size", "RAYTRACE ms", "fps",
+              "reference ms", "fps", "ratio", "frame ms", "literal ms", "fill ms");
+  std::vector<uint32_t> page;
   for (Size size : kSizes) {
     UseSize(size);
-    std::vector<uint32_t> page;
-    // Frames per sample: about 20 ms of the built renderer.
-    const double estimate = std::max(MsPerFrame(3, [] { RAYTRACE(); }), 1e-3);
-    const int frames = std::clamp(static_cast<int>(20 / estimate), 1, 2000);
-    std::vector<double> built, plain;
-    for (int s = 0; s < samples; ++s) {
-      built.push_back(MsPerFrame(frames, [] { RAYTRACE(); }));
-      plain.push_back(MsPerFrame(frames, [&] { reference.Draw(page); }));
+    const std::function<void()> work[] = {
+        [] { RAYTRACE(); },
+        [&] { reference.Draw(page); },
+        [] { WholeFrame(RAYTRACE); },
+        [] { WholeFrame(LITERALRAYTRACE); },
+        RowOrderFill,
+    };
+    constexpr size_t kPieces = std::size(work);
+    int frames[kPieces];  // per sample: about 20 ms
+    for (size_t i = 0; i < kPieces; ++i) {
+      frames[i] =
+          std::clamp(static_cast<int>(20 / std::max(MsPerFrame(3, work[i]), 1e-3)), 1, 2000);
     }
-    const double b = Median(built), r = Median(plain);
+    // Samples interleave the pieces, so that a busy machine slows them alike. Each starts on a
+    // page that owes nothing (ScreenPtr carries out the clear the last frame left owing).
+    std::vector<double> times[kPieces];
+    for (int s = 0; s < samples; ++s) {
+      for (size_t i = 0; i < kPieces; ++i) {
+        platform::ScreenPtr();
+        times[i].push_back(MsPerFrame(frames[i], work[i]));
+      }
+    }
+    const double raytrace = Median(times[0]), plain = Median(times[1]), frame = Median(times[2]),
+                 literal = Median(times[3]), fill = Median(times[4]);
     char label[24];
     std::snprintf(label, sizeof label, "%dx%d", size.width, size.height);
-    std::printf("%-10s %14.4f %10.0f %14.4f %10.0f %8.3f %12.3f\n", label, b, 1000 / b, r, 1000 / r,
-                b / r, b * 1e6 / (double(size.width) * size.height));
+    std::printf(
+        "%-10s %12.4f %8.0f %12.4f %8.0f %7.3f %10.4f %10.4f %9.4f fast/literal=%.3f "
+        "floor-ratio=%.2f ns/px=%.3f\n",
+        label, raytrace, 1000 / raytrace, plain, 1000 / plain, raytrace / plain, frame, literal,
+        fill, frame / literal, frame / fill, frame * 1e6 / (double(size.width) * size.height));
   }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  cli::AnswerHelpAndVersion(argc, argv, "maze-bench", kUsage);
   std::string dir = MAZE_DATA_DIR;
   int samples = 15;
   bool check = false;
@@ -145,7 +214,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--check") == 0) {
       check = true;
     } else {
-      std::fprintf(stderr, "usage: maze-bench [--dir DIR] [--samples N] [--check]\n");
+      std::fprintf(stderr, "maze-bench: unknown argument %s\n%s", argv[i], kUsage);
       return 64;
     }
   }
@@ -156,7 +225,8 @@ int main(int argc, char** argv) {
     UseSize(size);
     if (!SameFrame(reference)) return 1;
   }
-  std::printf("Frames identical to the reference at every size; median of %d samples.\n", samples);
+  std::printf("Every renderer draws the identical frame at every size; medians of %d samples.\n",
+              samples);
   Measure(reference, samples);
   return 0;
 }

@@ -103,13 +103,40 @@ TEST_F(Screen, PagesFlipAndClear) {
   platform::PageSet(0, 0);
   EXPECT_EQ(platform::Point(nullptr, 2, 1), 0xFF00FF00u);  // Cls clears the work page only
   platform::PIXEL* visible = platform::ScreenPtr();
-  EXPECT_NE(visible, work);
+  platform::PageSet(1, 0);
+  EXPECT_NE(visible, platform::ScreenPtr()) << "two pages (Flip may exchange their addresses)";
+  platform::PageSet(0, 0);
   platform::PageSet(5, -1);  // no such pages: ignored
   EXPECT_EQ(platform::ScreenPtr(), visible);
   EXPECT_EQ(platform::Screen(1), 1);
   EXPECT_EQ(platform::Screen(0), 0);
   EXPECT_EQ(platform::ScreenPtr(), nullptr);
   EXPECT_FALSE(platform::headless::WindowOpen());
+}
+
+// Flip without arguments copies the work page onto the visible page that PageSet chose. Pages
+// exchanged or cleared lazily behind the scenes still read as eager copies and fills.
+TEST_F(Screen, FlipFollowsPageSetAndPagesReadAsCopies) {
+  ASSERT_EQ(platform::ScreenRes(2, 1, 32, 2, 0), 0);
+  platform::PageSet(0, 1);
+  platform::PSet(nullptr, 0, 0, 0x11);
+  platform::Flip();
+  platform::PageSet(1, 1);
+  EXPECT_EQ(platform::Point(nullptr, 0, 0), 0x11u) << "work page 0 shown on page 1";
+
+  platform::PageSet(1, 0);
+  platform::PSet(nullptr, 1, 0, 0x22);
+  platform::Flip(1, 0);
+  EXPECT_EQ(platform::Point(nullptr, 1, 0), 0x22u) << "the work page keeps what it showed";
+  platform::Cls();
+  bool cleared = false;
+  platform::PIXEL* page = platform::ScreenPtrToOverwrite(cleared);
+  EXPECT_TRUE(cleared) << "a clear owed by Cls is handed over, not carried out";
+  EXPECT_EQ(page, platform::ScreenPtr());
+  platform::ScreenPtrToOverwrite(cleared);
+  EXPECT_FALSE(cleared);
+  platform::PageSet(0, 0);
+  EXPECT_EQ(platform::Point(nullptr, 1, 0), 0x22u) << "Cls leaves the visible page alone";
 }
 
 TEST_F(Screen, InkeyHandsOutKeysInOrder) {

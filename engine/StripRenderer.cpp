@@ -1,0 +1,600 @@
+// The fast path of the frame: the same picture and the same frame globals as the literal ray
+// caster and column renderer, drawn at a small multiple of the cost of writing the page once.
+//
+// It covers a frame when every run of every column lies inside the page: PPL = XDIM = the page's
+// width, YDIM = its height, HVAL > 0 and POSZ within [-0.5, 0.5] (each wall then starts at or
+// above the middle row and ends at or below it), and every cell whose wall is drawn lies inside
+// BOARD. Any other frame is left to the literal renderer, before anything is written.
+//
+// Where the time goes instead:
+// - Nothing changes the stores during a frame, so each cell is asked of BOARDDB (and its texture
+//   of TEXTUREDB) once per frame; nothing is remembered from one frame to the next.
+// - A wall pixel's brightness depends only on the column's depth value (0..64) and GAMMA: one
+//   darkening table per depth value, kept while GAMMA is unchanged, with the multiplier that
+//   gives the same bytes as vector code where one exists. Each texel is darkened once per
+//   texture column and depth value, and neighbouring columns with the same texture, texture
+//   column and depth value share the darkened texels.
+// - The page is row-major and the columns run down it. Columns are drawn in strips of kStrip,
+//   one cache line of each page row: the rows above and below every wall of the strip are pure
+//   ceiling and floor ramps, computed in row order; the rows between are drawn column by column
+//   into a small row-major tile that stays in the nearest cache, and then copied to the page
+//   row by row. Page rows are prefetched for writing well before they are written.
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <vector>
+
+#include "engine/CellLabel.h"
+#include "engine/Engine.h"
+
+static constexpr char MODULE_NAME[] = "engine/StripRenderer";
+
+namespace {
+
+constexpr int32_t kStrip = 16;   // columns drawn together: one 64-byte run of each page row
+constexpr int32_t kCells = 64;   // the board's side: cells whose answers are kept for the frame
+constexpr int32_t kDepths = 65;  // depth values 0..64
+constexpr int32_t kAhead = 64;   // rows between a page row's prefetch and its writing
+constexpr int32_t kChunk = 256;  // rows of a strip drawn into the tile at a time (16 KiB)
+
+// ---------------------------------------------------------------------------------------------
+// Answers of the stores for one frame
+
+// What the stores say about a cell: solid or not, and the image of its texture.
+struct CellAnswer {
+  bool solid = false;
+  const platform::IMAGE* texture = nullptr;
+};
+
+CellAnswer AskStores(int32_t x, int32_t y) {
+  const PROPERTY_DB_TYPE cell = PROPERTY_GET(BOARDDB, CellLabel(x, y).View());
+  if (cell.LABEL.empty()) return {};
+  return {true, PROPERTY_GET(TEXTUREDB, cell.VALUE).IMAGE};
+}
+
+// The answers for the cells of the board, each asked once per frame; cells outside it (rays of
+// an open board) are asked every time.
+class FrameCells {
+ public:
+  void Forget() { known_.fill(false); }
+  const CellAnswer& At(int32_t x, int32_t y) {
+    if (x < 0 || x >= kCells || y < 0 || y >= kCells) return outside_ = AskStores(x, y);
+    const size_t i = static_cast<size_t>(y) * kCells + static_cast<size_t>(x);
+    if (!known_[i]) {
+      answers_[i] = AskStores(x, y);
+      known_[i] = true;
+    }
+    return answers_[i];
+  }
+
+ private:
+  std::array<bool, kCells * kCells> known_{};
+  std::array<CellAnswer, kCells * kCells> answers_{};
+  CellAnswer outside_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Rays: the literal stepping, on locals
+
+// -1, 0 or +1 (0 for NaN).
+int32_t Sign(double v) {
+  return v > 0 ? 1 : (v < 0 ? -1 : 0);
+}
+
+double Frac(double v) {
+  return v - std::floor(v);
+}
+
+// The ray and hit globals of one column, under their global names in lower case.
+struct Ray {
+  int32_t xscan, yscan, xdir, ydir;
+  double incx, incy, xtemp, ytemp, d;
+  double hx, hy, dist;
+  int32_t bbx;
+  const platform::IMAGE* texture;  // the hit cell's texture
+};
+
+// What every ray of the frame shares: cos and sin of the heading, and the viewer's cell.
+struct View {
+  double cosang, sinang;
+  int32_t xcell, ycell;
+};
+
+// Steps the ray along (vx, vy) until it enters a solid cell, as the literal ray caster does;
+// hx, hy and bbx keep their values when it meets no wall, and dist is then infinite.
+void Cast(Ray& ray, double vx, double vy, const View& view, FrameCells& cells) {
+  ray.xscan = view.xcell;
+  ray.xdir = Sign(vx);
+  ray.incx = std::fabs(vx);
+  ray.yscan = view.ycell;
+  ray.ydir = Sign(vy);
+  ray.incy = std::fabs(vy);
+  ray.xtemp = POSX - ray.xscan;
+  if (ray.xdir > 0) ray.xtemp = 1 - ray.xtemp;
+  ray.ytemp = POSY - ray.yscan;
+  if (ray.ydir > 0) ray.ytemp = 1 - ray.ytemp;
+  ray.d = ray.incy * ray.xtemp - ray.incx * ray.ytemp;
+  for (int32_t step = 0; step < MAXRAYSTEPS; ++step) {
+    if (ray.d < 0) {
+      ray.xscan = ray.xscan + ray.xdir;
+      const CellAnswer& cell = cells.At(ray.xscan, ray.yscan);
+      if (cell.solid) {
+        ray.hx = ray.xscan + (ray.xdir < 0 ? 1 : 0);
+        ray.hy = (ray.hx - POSX) * vy / vx + POSY;
+        ray.bbx = rt::FloorInt(Frac(ray.hy) * 64);
+        if (ray.xdir < 0) ray.bbx = 63 - ray.bbx;
+        ray.texture = cell.texture;
+        ray.dist = (ray.hx - POSX) * view.cosang + (ray.hy - POSY) * view.sinang;
+        return;
+      }
+      ray.d = ray.d + ray.incy;
+    } else {
+      ray.yscan = ray.yscan + ray.ydir;
+      const CellAnswer& cell = cells.At(ray.xscan, ray.yscan);
+      if (cell.solid) {
+        ray.hy = ray.yscan + (ray.ydir < 0 ? 1 : 0);
+        ray.hx = (ray.hy - POSY) * vx / vy + POSX;
+        ray.bbx = rt::FloorInt(Frac(ray.hx) * 64);
+        if (ray.ydir > 0) ray.bbx = 63 - ray.bbx;
+        ray.texture = cell.texture;
+        ray.dist = (ray.hx - POSX) * view.cosang + (ray.hy - POSY) * view.sinang;
+        return;
+      }
+      ray.d = ray.d - ray.incx;
+    }
+  }
+  ray.dist = std::numeric_limits<double>::infinity();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Columns: the projection of each hit
+
+// What the renderer needs of one column.
+struct Column {
+  int32_t sy1, sy2;  // first wall row, first floor row
+  int32_t by, byi;   // packed texture address at row sy1, its change per row
+  int32_t depth;     // CCA
+  const platform::IMAGE* texture;
+};
+
+// Projects the column's wall as the literal renderer does. `by` and `byi` hold the previous wall
+// column's values and are replaced when this column has a wall. False when the wall's cell lies
+// outside BOARD (which the literal renderer reports as an error), or when its packed address
+// does not stay negative from its first row to its last (it always does while BOARD holds 0).
+bool Project(const Ray& ray, Column& column, int32_t& by, int32_t& byi) {
+  const int32_t half = rt::IntDiv(YDIM, 2);
+  column.sy1 = column.sy2 = half;
+  column.texture = ray.texture;
+  const double dist = ray.dist;
+  if (dist > NEARESTWALL && std::isfinite(dist)) {
+    if (ray.xscan < BOARD.LBound(1) || ray.xscan > BOARD.UBound(1) || ray.yscan < BOARD.LBound(2) ||
+        ray.yscan > BOARD.UBound(2)) {
+      return false;
+    }
+    column.sy1 = std::max(rt::FloorInt(half + (-0.5 - POSZ) * HVAL / dist), 0);
+    column.sy2 = std::min(rt::FloorInt(half + (0.5 - POSZ) * HVAL / dist), YDIM);
+    byi = rt::FloorInt(4194304 * dist / HVAL);
+    const int32_t rows = (column.sy1 + 1 - half) * byi;  // a 32-bit product
+    const int32_t start = rt::RoundInt(rows + 4194304 * POSZ + 2097151);
+    const int32_t cell = BOARD.At(ray.xscan, ray.yscan, RT_HERE);
+    by = (cell * 4096 + ray.bbx * 64) * 65536 + start - 268435456;
+    const int64_t last = by + int64_t{byi} * (column.sy2 - column.sy1 - 1);
+    if (column.sy2 > column.sy1 && last >= 0) return false;
+  }
+  column.by = by;
+  column.byi = byi;
+  column.depth = ADJUSTDEPTH(column.sy1);
+  by = static_cast<int32_t>(static_cast<uint32_t>(by) +
+                            static_cast<uint32_t>(byi) *
+                                static_cast<uint32_t>(column.sy2 - column.sy1));
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shading
+
+// The darkening of one depth value: each byte value b becomes round(b * ADJUSTGAMMA(depth,
+// GAMMA)) \ 255, kept as a byte. Where a multiplier gives the same byte for every b,
+// ((256 b + offset) * scale) >> 24, runs of texels are darkened by that instead: compilers make
+// it vector code, several bytes an instruction.
+struct Shade {
+  std::array<uint8_t, 256> table;
+  bool exact = false;  // scale and offset give the table's bytes
+  uint16_t scale = 0;
+  uint16_t offset = 0;
+};
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+  return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// Looks for the multiplier of a shade: scale and offset such that ((256 b + offset) * scale) >> 24
+// is table[b] for every byte b. Each scale near the last byte's ratio is tried; the offsets that
+// fit narrow byte by byte to an interval, and a scale that leaves it empty is passed over.
+void FindMultiplier(Shade& shade) {
+  const int64_t top = shade.table[255];
+  const int64_t first = std::max<int64_t>(1, (top << 24) / 65535);
+  const int64_t last = std::min<int64_t>(65535, FloorDiv(((top + 1) << 24) - 1, 65280));
+  for (int64_t scale = first; scale <= last; ++scale) {
+    int64_t low = 0, high = 255;  // the offsets that fit so far
+    for (int64_t b = 255; b >= 0 && low <= high; --b) {
+      const int64_t base = 256 * b * scale, byte = shade.table[static_cast<size_t>(b)];
+      low = std::max(low, -FloorDiv(base - (byte << 24), scale));
+      high = std::min(high, FloorDiv(((byte + 1) << 24) - 1 - base, scale));
+    }
+    if (low <= high) {
+      shade.exact = true;
+      shade.scale = static_cast<uint16_t>(scale);
+      shade.offset = static_cast<uint16_t>(low);
+      return;
+    }
+  }
+}
+
+// The shades of every depth value, rebuilt when GAMMA changes.
+class Shades {
+ public:
+  // Builds the shades for the current GAMMA unless they hold it already.
+  void Follow() {
+    uint64_t bits;
+    std::memcpy(&bits, &GAMMA, sizeof bits);
+    if (built_ && bits == gamma_bits_) return;
+    for (int32_t d = 0; d < kDepths; ++d) {
+      Shade& shade = shades_[static_cast<size_t>(d)];
+      const double brightness = ADJUSTGAMMA(d, GAMMA);
+      for (int b = 0; b < 256; ++b) {
+        shade.table[b] = static_cast<uint8_t>(rt::IntDiv(rt::RoundInt(b * brightness), 255));
+      }
+      shade.exact = false;
+      FindMultiplier(shade);
+    }
+    gamma_bits_ = bits;
+    built_ = true;
+  }
+  const Shade& Of(int32_t depth) const { return shades_[static_cast<size_t>(depth)]; }
+
+ private:
+  bool built_ = false;
+  uint64_t gamma_bits_ = 0;  // the bits of the GAMMA the shades hold
+  std::array<Shade, kDepths> shades_;
+};
+
+uint32_t DarkenPixel(uint32_t u, const Shade& shade) {
+  const uint8_t* table = shade.table.data();
+  return uint32_t{table[u & 0xFF]} | uint32_t{table[(u >> 8) & 0xFF]} << 8 |
+         uint32_t{table[(u >> 16) & 0xFF]} << 16 | uint32_t{table[u >> 24]} << 24;
+}
+
+// Texels `from`[0 .. count - 1] darkened into `to` by the shade's multiplier, byte by byte.
+void DarkenRun(const uint32_t* from, uint32_t* to, size_t count, const Shade& shade) {
+  const uint8_t* in = reinterpret_cast<const uint8_t*>(from);
+  uint8_t* out = reinterpret_cast<uint8_t*>(to);
+  for (size_t j = 0; j < count * sizeof(uint32_t); ++j) {
+    const uint32_t x = uint32_t{in[j]} << 8 | shade.offset;
+    out[j] = static_cast<uint8_t>(static_cast<uint16_t>((x * shade.scale) >> 16) >> 8);
+  }
+}
+
+// Texture column y of an image as stored (transposed): image row y, indexed by texture row. An
+// image smaller than 64 x 64 is read through Point (white outside it) into `copy`.
+const uint32_t* TextureColumn(const platform::IMAGE* image, int32_t y, uint32_t* copy) {
+  if (image->WIDTH >= 64 && image->HEIGHT >= 64) return image->Row(static_cast<uint32_t>(y));
+  for (int32_t x = 0; x < 64; ++x) copy[x] = platform::Point(image, x, y);
+  return copy;
+}
+
+// One texture column darkened for one depth value, each texel when first needed. A wall taller
+// than its 64 texels repeats them, and its neighbouring columns show the same texture column at
+// the same depth value: they all share one.
+struct DarkColumn {
+  const platform::IMAGE* texture = nullptr;
+  int32_t y = -1;      // texture column
+  int32_t depth = -1;  // depth value
+  uint64_t done = 0;   // bit x set: texel[x] is darkened
+  uint32_t texel[64];
+
+  // Darkens the texels of `wanted` (bit x for texture row x) that are not darkened yet. Kept
+  // out of line, where its loop gets registers of its own.
+  [[gnu::noinline]] void Darken(uint64_t wanted, const Shade& shade) {
+    uint64_t missing = wanted & ~done;
+    if (missing == 0) return;
+    uint32_t copy[64];
+    const uint32_t* source = TextureColumn(texture, y, copy);
+    while (missing != 0) {  // each run of missing texels
+      const int first = std::countr_zero(missing);
+      const int end = first + std::countr_one(missing >> first);
+      if (shade.exact) {
+        DarkenRun(source + first, texel + first, static_cast<size_t>(end - first), shade);
+      } else {
+        for (int x = first; x < end; ++x) texel[x] = DarkenPixel(source[x], shade);
+      }
+      missing &= end < 64 ? ~uint64_t{0} << end : 0;
+    }
+    done |= wanted;
+  }
+};
+
+// The darkened columns of the frame, one per texture column.
+class DarkColumns {
+ public:
+  void Forget() {
+    for (DarkColumn& column : columns_) column.texture = nullptr;
+  }
+  DarkColumn& For(const platform::IMAGE* texture, int32_t y, int32_t depth) {
+    DarkColumn& column = columns_[static_cast<size_t>(y)];
+    if (column.texture != texture || column.depth != depth) {
+      column.texture = texture;
+      column.y = y;
+      column.depth = depth;
+      column.done = 0;
+    }
+    return column;
+  }
+
+ private:
+  std::array<DarkColumn, 64> columns_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+// The state of one frame's drawing.
+struct Canvas {
+  uint32_t* page;
+  bool cleared;  // the page's memory is to be taken as 0
+  int32_t width, height;
+  const Shades* shades;
+  DarkColumns* dark;
+};
+
+uint32_t CeilingAt(uint32_t i) {
+  return static_cast<uint32_t>(255 - static_cast<int32_t>(i / 960));
+}
+uint32_t FloorAt(uint32_t i) {
+  return i / 1920;
+}
+
+// `count` pixels of a ramp that starts at `first` and moves by `change` after `step` pixels:
+// the ceiling and floor ramps move at most once in fewer than 960 pixels.
+void RampRow(uint32_t* row, uint32_t first, uint32_t change, uint32_t step, int32_t count) {
+  if (count == kStrip && step >= kStrip) {
+    std::fill_n(row, kStrip, first);
+  } else {
+    for (int32_t c = 0; c < count; ++c) row[c] = first + (uint32_t(c) >= step ? change : 0);
+  }
+}
+void CeilingRow(uint32_t* row, uint32_t i, int32_t count) {
+  RampRow(row, CeilingAt(i), ~uint32_t{0}, 960 - i % 960, count);
+}
+void FloorRow(uint32_t* row, uint32_t i, int32_t count) {
+  RampRow(row, FloorAt(i), 1, 1920 - i % 1920, count);
+}
+
+// Bit t & 63 for every t from `first` to `last`.
+uint64_t TextureRows(int32_t first, int32_t last) {
+  const int32_t n = last - first + 1;
+  if (n >= 64) return ~uint64_t{0};
+  return std::rotl((uint64_t{1} << n) - 1, first & 63);
+}
+
+// Rows k0 to k1 - 1 of the wall of a column with a texture (row 0 is its first wall row), into
+// out[0], out[kStrip], ... Its packed address stays negative (see
+// Project), so the truncating division by 65536 is a shift of the address plus 65535: row k
+// shows texel t = (BY + k * BYI + 65535) >> 16, texture row t & 63 of texture column
+// ceil(t / 64) & 63. The rows go in segments of one texture column each, since a wall's ends
+// may reach into the texture columns beside its own. A wall shorter than its 64 texels (BYI of
+// 65536 or more) shows each texel at most once and shares no texture column with its
+// neighbours: its texels are darkened as they are drawn.
+void DrawTexturedWall(const Canvas& canvas, const Column& column, int32_t k0, int32_t k1,
+                      uint32_t* out) {
+  const Shade& shade = canvas.shades->Of(column.depth);
+  const int64_t byi = column.byi;
+  int64_t u = int64_t{column.by} + 65535 + k0 * byi;
+  for (int32_t k = k0; k < k1;) {
+    const int32_t t = static_cast<int32_t>(u >> 16);
+    const int32_t y = (t + 63) >> 6;
+    const int64_t next = (int64_t{y} * 64 + 1) * 65536;  // where texture column y + 1 starts
+    const int32_t end =
+        byi > 0 ? static_cast<int32_t>(std::min<int64_t>(k1, k + (next - u + byi - 1) / byi)) : k1;
+    // The texture row t & 63 is bits 16 to 21 of u: moved to the top of a 32-bit word, it is
+    // one shift away, and the word may wrap.
+    uint32_t w = static_cast<uint32_t>(u) << 10;
+    const uint32_t step = static_cast<uint32_t>(byi) << 10;
+    const size_t rows = static_cast<size_t>(end - k);
+    uint32_t* o = out + static_cast<size_t>(k - k0) * kStrip;
+    if (byi >= 65536) {
+      uint32_t copy[64];
+      const uint32_t* source = TextureColumn(column.texture, y & 63, copy);
+      for (size_t n = 0; n < rows; ++n, w += step)
+        o[n * kStrip] = DarkenPixel(source[w >> 26], shade);
+    } else {
+      DarkColumn& dark = canvas.dark->For(column.texture, y & 63, column.depth);
+      dark.Darken(TextureRows(t, static_cast<int32_t>((u + (end - k - 1) * byi) >> 16)), shade);
+      const uint32_t* texels = dark.texel;
+      size_t n = 0;
+      for (; n + 4 <= rows; n += 4, w += 4 * step) {
+        o[n * kStrip] = texels[w >> 26];
+        o[(n + 1) * kStrip] = texels[(w + step) >> 26];
+        o[(n + 2) * kStrip] = texels[(w + 2 * step) >> 26];
+        o[(n + 3) * kStrip] = texels[(w + 3 * step) >> 26];
+      }
+      for (; n < rows; ++n, w += step) o[n * kStrip] = texels[w >> 26];
+    }
+    u += (end - k) * byi;
+    k = end;
+  }
+}
+
+// Rows r0 to r1 - 1 of column x, inside its wall and without a texture: the page's own pixels,
+// darkened; into out[0], out[kStrip], ...
+void DrawUntexturedWall(const Canvas& canvas, const Column& column, int32_t x, int32_t r0,
+                        int32_t r1, uint32_t* out) {
+  const Shade& shade = canvas.shades->Of(column.depth);
+  for (int32_t r = r0; r < r1; ++r) {
+    const uint32_t pixel = canvas.cleared ? 0 : canvas.page[size_t(r) * canvas.width + x];
+    out[static_cast<size_t>(r - r0) * kStrip] = DarkenPixel(pixel, shade);
+  }
+}
+
+// Rows r0 to r1 - 1 of column x: ceiling, wall and floor, into tile[0], tile[kStrip], ...
+void DrawColumn(const Canvas& canvas, const Column& column, int32_t x, int32_t r0, int32_t r1,
+                uint32_t* tile) {
+  const int32_t wall0 = std::clamp(column.sy1, r0, r1), wall1 = std::clamp(column.sy2, r0, r1);
+  auto out = [&](int32_t r) -> uint32_t& { return tile[static_cast<size_t>(r - r0) * kStrip]; };
+  uint32_t i = static_cast<uint32_t>(x + r0 * canvas.width);
+  for (int32_t r = r0; r < wall0; ++r, i += canvas.width) out(r) = CeilingAt(i);
+  if (wall0 < wall1 && column.texture != nullptr) {
+    DrawTexturedWall(canvas, column, wall0 - column.sy1, wall1 - column.sy1, &out(wall0));
+  } else if (wall0 < wall1) {
+    DrawUntexturedWall(canvas, column, x, wall0, wall1, &out(wall0));
+  }
+  i = static_cast<uint32_t>(x + wall1 * canvas.width);
+  for (int32_t r = wall1; r < r1; ++r, i += canvas.width) out(r) = FloorAt(i);
+}
+
+// Rows r0 to r1 - 1 of columns x0 .. x0 + count - 1, in row order: write(row, r, i) writes the
+// row's pixels, i the pixel index of its first. Each page row is asked for well before it is
+// written.
+template <class Write>
+void WriteRows(const Canvas& canvas, int32_t x0, int32_t r0, int32_t r1, Write write) {
+  const size_t width = static_cast<size_t>(canvas.width);
+  for (int32_t r = r0; r < r1; ++r) {
+    uint32_t* row = canvas.page + static_cast<size_t>(r) * width + x0;
+    if (r + kAhead < canvas.height) __builtin_prefetch(row + kAhead * width, 1);
+    write(row, r, static_cast<uint32_t>(x0 + r * canvas.width));
+  }
+}
+
+// Columns x0 .. x0 + count - 1, in row order: rows above every wall of the strip are ceiling,
+// rows below every wall floor; the band between goes in chunks of kChunk rows, each drawn
+// column by column into `tile` (kStrip pixels a row, small enough to stay in the nearest cache)
+// and then copied row by row.
+void DrawStrip(const Canvas& canvas, const Column* columns, int32_t x0, int32_t count,
+               uint32_t* tile) {
+  int32_t top = canvas.height, bottom = 0;
+  for (int32_t c = 0; c < count; ++c) {
+    top = std::min(top, columns[c].sy1);
+    bottom = std::max(bottom, columns[c].sy2);
+  }
+  bottom = std::max(bottom, top);
+  WriteRows(canvas, x0, 0, top,
+            [&](uint32_t* row, int32_t, uint32_t i) { CeilingRow(row, i, count); });
+  for (int32_t r0 = top; r0 < bottom; r0 += kChunk) {
+    const int32_t r1 = std::min(bottom, r0 + kChunk);
+    for (int32_t c = 0; c < count; ++c) DrawColumn(canvas, columns[c], x0 + c, r0, r1, tile + c);
+    WriteRows(canvas, x0, r0, r1, [&](uint32_t* row, int32_t r, uint32_t) {
+      const uint32_t* from = tile + static_cast<size_t>(r - r0) * kStrip;
+      if (count == kStrip) {
+        std::memcpy(row, from, sizeof(uint32_t) * kStrip);
+      } else {
+        std::copy(from, from + count, row);
+      }
+    });
+  }
+  WriteRows(canvas, x0, bottom, canvas.height,
+            [&](uint32_t* row, int32_t, uint32_t i) { FloorRow(row, i, count); });
+}
+
+// True when every run of every column lies inside the page (see the top of this file).
+bool Covers() {
+  return XDIM > 0 && PPL == XDIM && XDIM == platform::ScreenWidth() &&
+         YDIM == platform::ScreenHeight() && HVAL > 0 && POSZ >= -0.5 && POSZ <= 0.5;
+}
+
+// Kept from frame to frame: the shading tables (while GAMMA holds) and memory whose contents
+// every frame writes anew.
+struct Scratch {
+  FrameCells cells;
+  Shades shades;
+  DarkColumns dark;
+  std::vector<Column> columns;
+  std::vector<uint32_t> strip;
+};
+
+Scratch scratch;
+
+// Casts every column; false when a wall would be drawn from a cell outside BOARD.
+// Writes: scratch.columns, and the last column's ray, the direction after it and BY, BYI.
+bool CastAll(const View& view, Ray& ray, double& vx, double& vy, int32_t& by, int32_t& byi) {
+  const double vxinc = -2 * view.sinang / XDIM, vyinc = 2 * view.cosang / XDIM;
+  vx = (view.sinang + view.cosang) + 0.5 * vxinc;
+  vy = (view.sinang - view.cosang) + 0.5 * vyinc;
+  scratch.cells.Forget();
+  for (int32_t sx = 0; sx < XDIM; ++sx) {
+    Cast(ray, vx, vy, view, scratch.cells);
+    if (!Project(ray, scratch.columns[static_cast<size_t>(sx)], by, byi)) return false;
+    vx = vx + vxinc;
+    vy = vy + vyinc;
+  }
+  return true;
+}
+
+void DrawAll(uint32_t* page, bool cleared) {
+  const Canvas canvas{page, cleared, XDIM, YDIM, &scratch.shades, &scratch.dark};
+  scratch.shades.Follow();
+  scratch.dark.Forget();
+  for (int32_t x0 = 0; x0 < XDIM; x0 += kStrip) {
+    DrawStrip(canvas, &scratch.columns[static_cast<size_t>(x0)], x0, std::min(kStrip, XDIM - x0),
+              scratch.strip.data());
+  }
+}
+
+}  // namespace
+
+// Reads: the viewer, XDIM, YDIM, PPL, HVAL, GAMMA, BOARD, BOARDDB, TEXTUREDB. Writes: what
+// LITERALRAYTRACE writes, with the same values.
+bool STRIPRAYTRACE() {
+  if (!Covers()) return false;
+  try {
+    scratch.columns.resize(static_cast<size_t>(XDIM));
+    scratch.strip.resize(static_cast<size_t>(kStrip) * kChunk);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  const View view{std::cos(ANG), std::sin(ANG), rt::FloorInt(POSX), rt::FloorInt(POSY)};
+  Ray ray{};
+  ray.hx = HX;
+  ray.hy = HY;
+  ray.bbx = BBX;
+  double vx = 0, vy = 0;
+  int32_t by = BY, byi = BYI;
+  if (!CastAll(view, ray, vx, vy, by, byi)) return false;
+  bool cleared = false;
+  PPIX = platform::ScreenPtrToOverwrite(cleared);
+  DrawAll(&PPIX->U, cleared);
+
+  COSANG = view.cosang;
+  SINANG = view.sinang;
+  VXINC = -2 * SINANG / XDIM;
+  VYINC = 2 * COSANG / XDIM;
+  VX = vx;
+  VY = vy;
+  SX = XDIM;
+  XSCAN = ray.xscan;
+  YSCAN = ray.yscan;
+  XDIR = ray.xdir;
+  YDIR = ray.ydir;
+  INCX = ray.incx;
+  INCY = ray.incy;
+  XTEMP = ray.xtemp;
+  YTEMP = ray.ytemp;
+  D = ray.d;
+  HX = ray.hx;
+  HY = ray.hy;
+  DIST = ray.dist;
+  BBX = ray.bbx;
+  const Column& last = scratch.columns.back();
+  SY1 = last.sy1;
+  SY2 = last.sy2;
+  BY = by;
+  BYI = byi;
+  P = XDIM - 1 + YDIM * PPL;
+  PE = PPL * YDIM;
+  CCA = last.depth;
+  ADJUSTEDGAMMA = ADJUSTGAMMA(CCA, GAMMA);
+  return true;
+}
