@@ -9,8 +9,6 @@
 #include "engine/Engine.h"
 #include "tests/engine/world_fixture.h"
 
-static constexpr char MODULE_NAME[] = "tests/board";
-
 namespace {
 
 class Board : public testsupport::WorldTest {

@@ -8,8 +8,6 @@
 #include "engine/Engine.h"
 #include "tests/engine/world_fixture.h"
 
-static constexpr char MODULE_NAME[] = "tests/renderer";
-
 namespace {
 
 // Texel (x, y) of the test texture, as stored (transposed) in its image.
