@@ -50,6 +50,7 @@ FILETYPE& OPENLIST(int32_t SLOT, const std::string& FILENAME, const rt::Where& a
 // Reads: the file FILENAME. Writes: FILEMODE(PARAMMODE), R, and what its lines set.
 // A file that cannot be opened stops the program with runtime error 2.
 void LOADPARAMS(const std::string& FILENAME) {
+  RT_PROCEDURE;
   const FILETYPE& slot = OPENLIST(PARAMMODE, FILENAME, RT_HERE);
   while (!platform::Eof(slot.MODE)) {
     RT_CHECK(platform::LineInput(slot.MODE, R));

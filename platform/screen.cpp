@@ -11,9 +11,6 @@ namespace platform {
 
 namespace {
 
-// Largest page the platform allocates, in pixels (a 16384 x 16384 window).
-constexpr int64_t kMaxPagePixels = int64_t{kMaxImageSide} * kMaxImageSide;
-
 struct Window {
   int width = 0;
   int height = 0;
@@ -35,7 +32,9 @@ std::vector<uint32_t>* Page(int index) {
 
 int ScreenRes(int width, int height, int depth, int pages, int flags) {
   if (width < 1 || height < 1 || depth != 32 || pages < 1 || pages > 2) return 1;
-  if (int64_t{width} * height > kMaxPagePixels) return 1;
+  // One rule for every backend, well inside what X11 can show (32767 a side); it also caps a
+  // page at 16384 x 16384 pixels.
+  if (width > kMaxWindowSide || height > kMaxWindowSide) return 1;
   std::vector<uint32_t> fresh[2];
   try {
     for (int i = 0; i < pages; ++i) fresh[i].assign(static_cast<size_t>(width) * height, 0u);
