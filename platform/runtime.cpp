@@ -54,16 +54,20 @@ namespace {
 const ProcedureMark* innermost_mark = nullptr;  // the innermost live RT_PROCEDURE; null for none
 constexpr Where kUnmarked{0, "platform/runtime", "operator new"};  // the report outside them
 Where failed_allocation = kUnmarked;  // where the last failing operator new was asked
+bool allocation_failed = false;       // whether any operator new has failed
 
 // The new handler: notes where memory ran out and lets the allocation fail as usual, so that
 // code which catches std::bad_alloc (or asked with std::nothrow) answers for itself.
 void NoteFailedAllocation() {
   failed_allocation = ProcedureMark::Innermost();
+  allocation_failed = true;
   throw std::bad_alloc();
 }
 
 // The terminate handler: an allocation failure that nothing caught is runtime error 4 where the
-// allocation failed; anything else ends the program as the default handler does.
+// allocation failed; anything else ends the program as the default handler does. An exception
+// that leaves a noexcept function is not always the current one here; one still in flight after
+// an allocation failed is taken for that failure.
 [[noreturn]] void EndUncaught() {
   if (const std::exception_ptr uncaught = std::current_exception()) {
     try {
@@ -74,6 +78,8 @@ void NoteFailedAllocation() {
       Abort(kOutOfMemory, ProcedureMark::Innermost());
     } catch (...) {
     }
+  } else if (std::uncaught_exceptions() > 0 && allocation_failed) {
+    Abort(kOutOfMemory, failed_allocation);
   }
   std::abort();
 }
