@@ -346,11 +346,11 @@ int CreateBeside(const std::string& path, std::string& temporary) {
   const std::string stem =
       path.substr(0, base) + "." + path.substr(base, kSaveNameBytes) + kSaveMarker;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    uint32_t random = 0;
-    if (::getrandom(&random, sizeof random, 0) != sizeof random)
-      random = static_cast<uint32_t>(::getpid()) * 2654435761u + static_cast<uint32_t>(attempt);
+    uint32_t bits = 0;
+    if (::getrandom(&bits, sizeof bits, 0) != sizeof bits)
+      bits = static_cast<uint32_t>(::getpid()) * 2654435761u + static_cast<uint32_t>(attempt);
     char suffix[9];
-    std::snprintf(suffix, sizeof suffix, "%08x", random);
+    std::snprintf(suffix, sizeof suffix, "%08x", bits);
     temporary = stem + suffix;
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
