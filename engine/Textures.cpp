@@ -83,7 +83,8 @@ void TEXTUREROTATE(platform::IMAGE* PIC) {
 }
 
 // Reads: the list FILENAME and the bitmaps it names. Writes: TEXTUREDB, FILEMODE(TEXTUREMODE),
-// R, PROPERTY_ECHO. A list that cannot be opened stops the program with runtime error 2.
+// R, PROPERTY_ECHO. A list that cannot be opened stops the program with runtime error 2, a read
+// that fails with runtime error 3, a line too long for the memory left with runtime error 4.
 void LOADTEXTUREDB(const std::string& FILENAME) {
   RT_PROCEDURE;
   PROPERTY_DATABASE_DELETE(TEXTUREDB, "");

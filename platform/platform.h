@@ -216,11 +216,11 @@ int Rename(const std::string& from, const std::string& to);
 // Replaces the file at `path` (or creates it) with `bytes`, so that the path names the old file
 // or the whole new one at every moment, also when two processes save at once: the bytes go to a
 // new file beside it, made exclusively under a name of its own (".NAME~maze-save-" and eight
-// random hexadecimal digits, whatever NAME's length), which takes the old file's permission
-// bits, is flushed to disk and renamed over `path`. Returns 0; 2, with nothing changed, when no
-// file can be made in the folder or it cannot take the path's place (a directory of that name);
-// 3, with nothing changed, when writing or flushing fails. Nothing else in the folder is touched;
-// a save killed midway leaves its temporary file behind.
+// random hexadecimal digits, NAME cut to 100 bytes so that any name fits), which takes the old
+// file's permission bits, is flushed to disk and renamed over `path`. Returns 0; 2, with nothing
+// changed, when no file can be made in the folder or it cannot take the path's place (a directory
+// of that name); 3, with nothing changed, when writing or flushing fails. Nothing else in the
+// folder is touched; a save killed midway leaves its temporary file behind.
 int ReplaceFile(const std::string& path, std::string_view bytes);
 // True when the path names a regular file that can be opened for reading.
 bool IsReadableFile(const std::string& path);
