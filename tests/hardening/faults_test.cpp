@@ -6,12 +6,12 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "Support/Property Core.h"
 #include "Support/String Support.h"
@@ -36,8 +36,9 @@ std::string Report(int code, const std::string& where, bool lined = true) {
 struct Reader {
   const char* what;
   std::function<void()> call;
-  std::string where;  // the procedure that the report names
-  bool lined = true;  // whether the report gives the line of a check
+  std::string where;   // the procedure that the report names
+  bool lined = true;   // whether the report gives the line of a check
+  int64_t budget = 0;  // for read errors: the bytes read well before the read that fails
 };
 
 // Runs `call` as a program without a handler of its own would: an exception that nothing
@@ -46,85 +47,61 @@ void AsProgram(const std::function<void()>& call) {
   [&call]() noexcept { call(); }();
 }
 
-class Faults : public testsupport::WorldTest {
- protected:
-  void TearDown() override {
-    platform::testing::FailReadsAfter(-1);
-    WorldTest::TearDown();
-  }
+void LoadTable(const char* file) {
+  rt::Array<std::string> table;
+  VGA_LOAD(table, file);
+}
 
-  static void LoadParams(const char* file) {
-    OpenDefaultWindow();
-    LOADPARAMS(file);
-  }
-  static void LoadTextures(const char* list) {
-    OpenDefaultWindow();
-    LOADTEXTUREDB(list);
-  }
-  static void LoadTable(const char* file) {
-    rt::Array<std::string> table;
-    VGA_LOAD(table, file);
-  }
-  static void LoadStore(const char* file) {
-    OpenDefaultWindow();
-    PROPERTY_STORE store;
-    PROPERTY_DATABASE_LOAD(store, file);
-  }
-};
+// Each test opens the default window; the readers run in child processes.
+using Faults = testsupport::WorldTest;
 
 TEST_F(Faults, AFailingReadIsRuntimeError3InTheProcedureCalled) {
   WriteTextures({"a", "b"});
-  const auto list = static_cast<int64_t>(std::filesystem::file_size("textures.property"));
   testsupport::WriteFile("params.property", "TEXTURES=textures.property\n");
   testsupport::WriteFile("text", "k=v\r\n");
-  // The bitmap's size fields take 8 bytes, BLoadCheck and BLoad read 70 each.
-  const struct {
-    Reader reader;
-    int64_t budget;  // bytes read well before the read that fails
-  } cases[] = {
-      {{"parameter file", [] { LoadParams("params.property"); }, "engine/Params::LOADPARAMS"}, 0},
-      {{"texture list", [] { LoadTextures("textures.property"); },
-        "engine/Textures::LOADTEXTUREDB"},
-       0},
-      {{"bitmap sizes", [] { LoadTextures("textures.property"); }, "engine/Textures::BMP_LOAD"},
-       list},
-      {{"bitmap pixels", [] { LoadTextures("textures.property"); }, "engine/Textures::BMP_LOAD"},
+  OpenDefaultWindow();
+  // The list is read in one piece; then a bitmap's size fields take 8 bytes, and BLoadCheck and
+  // BLoad read 70 each before the pixels.
+  const auto list = static_cast<int64_t>(std::filesystem::file_size("textures.property"));
+  const std::string lists = "engine/Textures::LOADTEXTUREDB", bitmaps = "engine/Textures::BMP_LOAD";
+  std::string buffer;
+  PROPERTY_STORE store;
+  const Reader cases[] = {
+      {"parameter file", [] { LOADPARAMS("params.property"); }, "engine/Params::LOADPARAMS"},
+      {"texture list", [] { LOADTEXTUREDB("textures.property"); }, lists},
+      {"bitmap sizes", [] { LOADTEXTUREDB("textures.property"); }, bitmaps, true, list},
+      {"bitmap pixels", [] { LOADTEXTUREDB("textures.property"); }, bitmaps, true,
        list + 8 + 70 + 70},
-      {{"LOAD_BUFFER", [] { LOAD_BUFFER("text"); }, "Support/String Support::LOAD_BUFFER"}, 0},
-      {{"VGA_LOAD", [] { LoadTable("text"); }, "Support/VGA Lookup::VGA_LOAD"}, 0},
-      {{"PROPERTY_DATABASE_LOAD", [] { LoadStore("text"); },
-        "Support/Property Core::PROPERTY_DATABASE_LOAD"},
-       0},
-      {{"PROPERTY_LOAD_RAW_BUFFER",
-        [] {
-          std::string buffer;
-          PROPERTY_LOAD_RAW_BUFFER(buffer, "text");
-        },
-        "Support/Property Core::PROPERTY_LOAD_RAW_BUFFER"},
-       0},
+      {"LOAD_BUFFER", [] { LOAD_BUFFER("text"); }, "Support/String Support::LOAD_BUFFER"},
+      {"VGA_LOAD", [] { LoadTable("text"); }, "Support/VGA Lookup::VGA_LOAD"},
+      {"PROPERTY_DATABASE_LOAD", [&store] { PROPERTY_DATABASE_LOAD(store, "text"); },
+       "Support/Property Core::PROPERTY_DATABASE_LOAD"},
+      {"PROPERTY_LOAD_RAW_BUFFER", [&buffer] { PROPERTY_LOAD_RAW_BUFFER(buffer, "text"); },
+       "Support/Property Core::PROPERTY_LOAD_RAW_BUFFER"},
   };
-  for (const auto& c : cases) {
+  for (const Reader& c : cases) {
     EXPECT_EXIT(
         {
           platform::testing::FailReadsAfter(c.budget);
-          c.reader.call();
+          c.call();
         },
-        testing::ExitedWithCode(3), Report(3, c.reader.where))
-        << c.reader.what;
+        testing::ExitedWithCode(3), Report(3, c.where))
+        << c.what;
   }
   platform::IMAGE* image = platform::ImageCreate(64, 64);
   platform::testing::FailReadsAfter(0);
   EXPECT_EQ(platform::BLoadCheck("t0.bmp"), 3);
   EXPECT_EQ(platform::BLoad("t0.bmp", image), 3);
+  platform::testing::FailReadsAfter(-1);
   platform::ImageDestroy(image);
 }
 
 TEST_F(Faults, RunningOutOfMemoryIsRuntimeError4InTheProcedureCalled) {
-  const std::string big(4 * kMiB, 'x');         // more than the limit below
-  const std::string middling(600 * 1024, 'x');  // fits once, not twice
+  const std::string big(4 * kMiB, 'x');  // more than the limit below
   testsupport::WriteFile("big", big);
-  testsupport::WriteFile("middling", middling);
+  testsupport::WriteFile("middling", std::string(600 * 1024, 'x'));  // fits once, not twice
   testsupport::WriteFile("list", "a=" + big);
+  OpenDefaultWindow();
   PROPERTY_STORE store;
   const Reader cases[] = {
       {"a parameter line", [] { LOADPARAMS("big"); }, "engine/Params::LOADPARAMS"},
@@ -140,7 +117,6 @@ TEST_F(Faults, RunningOutOfMemoryIsRuntimeError4InTheProcedureCalled) {
   };
   for (const Reader& c : cases) {
     EXPECT_EXIT(AsProgram([&c] {
-                  OpenDefaultWindow();
                   allocmeter::Start();
                   allocmeter::Limit(kMiB);
                   c.call();
@@ -163,18 +139,17 @@ void LimitAddressSpace(uint64_t more) {
   if (setrlimit(RLIMIT_AS, &limit) != 0) std::abort();
 }
 
-// Makes a file of `size` zero bytes without writing them (a sparse file): one line, no line feed.
-void SparseFile(const char* path, uint64_t size) {
-  std::ofstream(path).close();
-  if (truncate(path, static_cast<off_t>(size)) != 0) std::abort();
-}
-
 TEST_F(Faults, ALongLineCostsItsOwnSizeUnderAnAddressSpaceLimit) {
 #ifdef MAZE_SANITIZE
   GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit leaves";
 #endif
-  SparseFile("long", 96 * kMiB);              // fits the limit once, not twice
-  SparseFile("params.property", 192 * kMiB);  // does not fit at all
+  // Lines of zero bytes, left as holes in their files: one fits the limit once but not twice, the
+  // other does not fit at all.
+  for (const auto& [file, size] : {std::pair{"long", 96 * kMiB}, {"params.property", 192 * kMiB}}) {
+    testsupport::WriteFile(file, "");
+    std::filesystem::resize_file(file, size);
+  }
+  OpenDefaultWindow();
   EXPECT_EXIT(
       {
         LimitAddressSpace(160 * kMiB);
@@ -186,7 +161,6 @@ TEST_F(Faults, ALongLineCostsItsOwnSizeUnderAnAddressSpaceLimit) {
       testing::ExitedWithCode(0), "");
   EXPECT_EXIT(
       {
-        OpenDefaultWindow();
         LimitAddressSpace(160 * kMiB);
         LOADPARAMS("params.property");
       },
