@@ -50,26 +50,26 @@ void CAT(rt::Array<std::string>& FILELIST, const std::string& PATH, int32_t ATTR
     FILELIST.At(i, RT_HERE) = std::move(names[static_cast<size_t>(i)]);
 }
 
-bool ReadFileBytes(const std::string& PATH, std::string& BUFFER) {
+bool ReadFileBytes(const std::string& PATH, std::string& BUFFER, const rt::Where& at) {
   BUFFER.clear();
   const int slot = platform::FreeFile();
   if (slot == 0 || platform::Open(slot, PATH, platform::OpenMode::kBinaryRead) != 0) return false;
   const int64_t length = platform::Lof(slot);
+  int error = 0;
   if (length > 0) {
     try {
       BUFFER.resize(static_cast<size_t>(length));
     } catch (const std::bad_alloc&) {
-      RT_ABORT(rt::kOutOfMemory);
+      error = rt::kOutOfMemory;
     } catch (const std::length_error&) {
-      RT_ABORT(rt::kOutOfMemory);
+      error = rt::kOutOfMemory;
     }
     size_t got = 0;
-    if (const int error = platform::Get(slot, 1, BUFFER.data(), BUFFER.size(), &got)) {
-      platform::Close(slot);
-      RT_ABORT(error);
-    }
+    if (error == 0) error = platform::Get(slot, 1, BUFFER.data(), BUFFER.size(), &got);
     BUFFER.resize(got);
   }
-  platform::Close(slot);
+  const int closed = platform::Close(slot);
+  if (error == 0) error = closed;
+  if (error != 0) rt::Abort(error, at);
   return true;
 }

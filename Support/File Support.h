@@ -32,6 +32,6 @@ int32_t IS_DIR(const std::string& SOMEPATHTOTEST);
 void CAT(rt::Array<std::string>& FILELIST, const std::string& PATH, int32_t ATTR);
 
 // Reads the whole file at PATH into BUFFER, bytes unchanged. False, with BUFFER empty, when
-// the file cannot be opened. A read error stops the program with its runtime error; a file
-// too large for memory with runtime error 4.
-bool ReadFileBytes(const std::string& PATH, std::string& BUFFER);
+// the file cannot be opened. A failing read or close stops the program with runtime error 3, a
+// file too large for memory with runtime error 4, each reported at `at` (the caller's check).
+bool ReadFileBytes(const std::string& PATH, std::string& BUFFER, const rt::Where& at);

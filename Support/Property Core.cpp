@@ -400,45 +400,49 @@ void PROPERTY_DATABASE_IMPORT(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER) 
   PROPERTY_BUBBLE_SORT(PROPERTY_DB);
 }
 
+namespace {
+
+// The raw save: FILENAME is replaced by BUFFER as a whole, or left as it was when no file can
+// take its place; a failing write stops the program with runtime error 3 reported at `at`.
+void SaveRaw(std::string_view BUFFER, const std::string& FILENAME, const rt::Where& at) {
+  if (platform::ReplaceFile(FILENAME, BUFFER) == rt::kFileIOError) rt::Abort(rt::kFileIOError, at);
+}
+
+// The raw load: BUFFER becomes the bytes of FILENAME, or stays as it was when that is no file
+// that can be read; a failing read is runtime error 3 reported at `at`.
+void LoadRaw(std::string& BUFFER, const std::string& FILENAME, const rt::Where& at) {
+  if (!IS_FILE(FILENAME)) return;
+  std::string bytes;
+  if (ReadFileBytes(FILENAME, bytes, at)) BUFFER = std::move(bytes);
+}
+
+}  // namespace
+
 void PROPERTY_DATABASE_SAVE(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME) {
+  RT_PROCEDURE;
   Pause();
   std::string buffer;
   PROPERTY_DATABASE_EXPORT(PROPERTY_DB, buffer);
   Pause();
-  PROPERTY_SAVE_RAW_BUFFER(buffer, FILENAME);
+  SaveRaw(buffer, FILENAME, RT_HERE);
   Pause();
 }
 
 void PROPERTY_DATABASE_LOAD(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME) {
+  RT_PROCEDURE;
   std::string buffer;
-  PROPERTY_LOAD_RAW_BUFFER(buffer, FILENAME);
+  LoadRaw(buffer, FILENAME, RT_HERE);
   PROPERTY_DATABASE_IMPORT(PROPERTY_DB, buffer);
 }
 
 void PROPERTY_SAVE_RAW_BUFFER(std::string_view BUFFER, const std::string& FILENAME) {
-  if (FILENAME.empty()) return;
-  const std::string temporary = FILENAME + ".saving";
-  platform::Kill(temporary);  // left over from a save that was cut short
-  const int slot = platform::FreeFile();
-  if (slot == 0 || platform::Open(slot, temporary, platform::OpenMode::kBinary) != 0) return;
-  if (platform::Lof(slot) != 0) {  // an old temporary file that could not be deleted
-    platform::Close(slot);
-    return;
-  }
-  int error = BUFFER.empty() ? 0 : platform::PutBytes(slot, 1, BUFFER.data(), BUFFER.size());
-  const int closed = platform::Close(slot);
-  if (error == 0) error = closed;
-  if (error != 0) {
-    platform::Kill(temporary);
-    RT_ABORT(error);
-  }
-  if (platform::Rename(temporary, FILENAME) != 0) platform::Kill(temporary);
+  RT_PROCEDURE;
+  SaveRaw(BUFFER, FILENAME, RT_HERE);
 }
 
 void PROPERTY_LOAD_RAW_BUFFER(std::string& BUFFER, const std::string& FILENAME) {
-  if (!IS_FILE(FILENAME)) return;
-  std::string bytes;
-  if (ReadFileBytes(FILENAME, bytes)) BUFFER = std::move(bytes);
+  RT_PROCEDURE;
+  LoadRaw(BUFFER, FILENAME, RT_HERE);
 }
 
 void PROPERTY_DIGEST_WORD(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER) {

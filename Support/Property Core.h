@@ -149,15 +149,17 @@ void PROPERTY_DATABASE_IMPORT(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER);
 void PROPERTY_DATABASE_SAVE(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME);
 // Imports the file's text; a missing file leaves the store empty.
 void PROPERTY_DATABASE_LOAD(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME);
-// Replaces FILENAME with a file holding exactly BUFFER's bytes. The bytes go to a temporary
-// file beside it (FILENAME followed by ".saving"), which is then renamed over FILENAME, so the
-// old file stays whole until the new one is complete. When the temporary file cannot be
-// created (a missing folder, no permission) or cannot be renamed (FILENAME is a directory),
-// nothing changes. A failed write or close removes the temporary file and stops the program
-// with its runtime error (3, file I/O error).
+// Replaces FILENAME with a file holding exactly BUFFER's bytes and the old file's permission
+// bits. The bytes go to a new temporary file beside it (".FILENAME~maze-save-" and eight random
+// hexadecimal digits, the name cut to fit), flushed to disk and renamed over FILENAME, so that
+// FILENAME holds the old text or the whole new one at every moment, also when processes save it
+// at once. When the temporary file cannot be created (a missing folder, no permission) or cannot
+// be renamed (FILENAME is a directory), nothing changes. A failed write removes the temporary
+// file and stops the program with runtime error 3 (file I/O error). Nothing else in the folder
+// is touched.
 void PROPERTY_SAVE_RAW_BUFFER(std::string_view BUFFER, const std::string& FILENAME);
 // BUFFER becomes the file's bytes; when FILENAME is no readable file BUFFER is left unchanged.
-// A failed read stops the program with its runtime error.
+// A failed read stops the program with runtime error 3.
 void PROPERTY_LOAD_RAW_BUFFER(std::string& BUFFER, const std::string& FILENAME);
 // Replaces the store's contents with the words of the running text in BUFFER, cut at each blank
 // and each CR LF (a line break also gives a record of its own with the value

@@ -8,6 +8,8 @@
 #include "platform/platform.h"
 #include "platform/runtime.h"
 
+static constexpr char MODULE_NAME[] = "Support/String Support";
+
 // The four rules every procedure here is built on. Positions are 1-based; counts and
 // positions are taken as 64-bit so that sums of them cannot wrap.
 
@@ -189,13 +191,14 @@ std::string UCWORDS(std::string& SUBJECT) {
 // Whole-file read, line print, spinner and prompt
 
 std::string LOAD_BUFFER(const std::string& FULLFILENAME) {
+  RT_PROCEDURE;
   std::string BUFFER;
   if (!IS_FILE(FULLFILENAME)) {
     platform::Color(0xFFFFFFFFu);
     platform::Print("Is not a file: \"" + FULLFILENAME + "\"");
     return BUFFER;
   }
-  ReadFileBytes(FULLFILENAME, BUFFER);
+  ReadFileBytes(FULLFILENAME, BUFFER, RT_HERE);
   return BUFFER;
 }
 

@@ -37,10 +37,11 @@ std::vector<std::string> SplitEntries(std::string_view bytes) {
 }  // namespace
 
 void VGA_LOAD(rt::Array<std::string>& TABLE, const std::string& FILENAME) {
+  RT_PROCEDURE;
   TABLE.Redim(-1, -1, RT_HERE);
   if (!IS_FILE(FILENAME)) return;
   std::string RESERVEBUFFER;
-  if (!ReadFileBytes(FILENAME, RESERVEBUFFER)) return;
+  if (!ReadFileBytes(FILENAME, RESERVEBUFFER, RT_HERE)) return;
   std::vector<std::string> entries;
   try {
     entries = SplitEntries(RESERVEBUFFER);

@@ -8,13 +8,15 @@
 #include "engine/Globals.h"
 
 // ----- start-up and frame loop (Main.cpp) -----
-// Start-up steps 1 to 8: processor check, command line, first window, defaults, two-page window.
+// The start of start-up: checks the processor, captures the command line, opens the first
+// window, sets the defaults and the file table, and opens the two-page window.
 void STARTUP_BEGIN();
-// Start-up step 9: seeds the random generator from Timer().
+// Seeds the random generator from Timer().
 void STARTUP_SEED();
-// Start-up steps 10 to 13: HVAL, BOARD, the parameter file, the window at XDIM x YDIM.
+// The end of start-up: HVAL from the default width, the BOARD array, the parameter file, then
+// the window at XDIM x YDIM.
 void STARTUP_END();
-// Start-up steps 1 to 13 in order.
+// STARTUP_BEGIN, STARTUP_SEED and STARTUP_END in order.
 void STARTUP();
 // One iteration of the frame loop: draw, show, clear, then keyboard, pointer, mouse and bounds.
 void FRAME();
@@ -51,7 +53,9 @@ void GENERATEBOARDDB();
 // ----- texture loading (Textures.cpp) -----
 // Loads every texture of the list FILENAME into TEXTUREDB, showing each until a key is pressed.
 void LOADTEXTUREDB(const std::string& FILENAME);
-// A new image holding the bitmap FILENAME, or null when it cannot be loaded.
+// A new image holding the bitmap FILENAME, or null when it cannot be loaded. A bitmap wider or
+// taller than 64 pixels keeps only its top-left 64 x 64 square, all the renderer reads. A failing
+// read stops the program with runtime error 3.
 platform::IMAGE* BMP_LOAD(const std::string& FILENAME);
 // Transposes the top-left 64 x 64 square of PIC in place (blended over opaque black), shows it
 // on a black work page and waits for a key.

@@ -65,8 +65,10 @@ FILETYPE& OPENLIST(int32_t SLOT, const std::string& FILENAME, const rt::Where& a
 }
 
 // Reads: the file FILENAME. Writes: FILEMODE(PARAMMODE), R, and what its lines set.
-// A file that cannot be opened stops the program with runtime error 2.
+// A file that cannot be opened stops the program with runtime error 2, a read that fails with
+// runtime error 3, a line too long for the memory left with runtime error 4.
 void LOADPARAMS(const std::string& FILENAME) {
+  RT_PROCEDURE;
   const FILETYPE& slot = OPENLIST(PARAMMODE, FILENAME, RT_HERE);
   while (!platform::Eof(slot.MODE)) {
     RT_CHECK(platform::LineInput(slot.MODE, R));

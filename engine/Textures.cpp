@@ -1,6 +1,7 @@
 // Texture loading: each line of a texture list names a 64 x 64 bitmap, which is loaded,
 // transposed so that a texture column is an image row, shown until a key is pressed, and
 // registered in TEXTUREDB under the line's label.
+#include <algorithm>
 #include <cstring>
 
 #include "Support/Property Shorthand.h"
@@ -10,6 +11,9 @@
 static constexpr char MODULE_NAME[] = "engine/Textures";
 
 namespace {
+
+// The side of the square of a texture that the renderer reads.
+constexpr int32_t TEXTURESIDE = 64;
 
 // Reads the little-endian int32 at the 0-based byte offset of an open file; bytes past the end
 // of a short file read as 0. A failing read stops the program with its error, reported at `at`.
@@ -37,17 +41,24 @@ void WAITANYKEY() {
 }  // namespace
 
 platform::IMAGE* BMP_LOAD(const std::string& FILENAME) {
+  RT_PROCEDURE;
   const int32_t FILENUM = platform::FreeFile();
   if (platform::Open(FILENUM, FILENAME, platform::OpenMode::kBinaryRead) != 0) return nullptr;
   const int32_t BMPWIDTH = READINT32(FILENUM, 18, RT_HERE);
   const int32_t BMPHEIGHT = READINT32(FILENUM, 22, RT_HERE);
   RT_CHECK(platform::Close(FILENUM));
-  // A file that BLoad would refuse is refused before an image of the size it claims is made.
-  if (platform::BLoadCheck(FILENAME) != 0) return nullptr;
-  platform::IMAGE* IMG = platform::ImageCreate(BMPWIDTH, WRAPPINGABS(BMPHEIGHT));
+  // A file that BLoad would refuse is refused before an image is made for it.
+  if (const int checked = platform::BLoadCheck(FILENAME)) {
+    if (checked == rt::kFileIOError) RT_ABORT(checked);
+    return nullptr;
+  }
+  // The renderer reads only the top-left square, so a larger bitmap keeps just that.
+  platform::IMAGE* IMG = platform::ImageCreate(std::min(BMPWIDTH, TEXTURESIDE),
+                                               std::min(WRAPPINGABS(BMPHEIGHT), TEXTURESIDE));
   if (IMG == nullptr) return nullptr;
-  if (platform::BLoad(FILENAME, IMG) != 0) {
+  if (const int loaded = platform::BLoad(FILENAME, IMG)) {
     platform::ImageDestroy(IMG);
+    if (loaded == rt::kFileIOError) RT_ABORT(loaded);
     return nullptr;
   }
   return IMG;
@@ -72,11 +83,13 @@ void TEXTUREROTATE(platform::IMAGE* PIC) {
 }
 
 // Reads: the list FILENAME and the bitmaps it names. Writes: TEXTUREDB, FILEMODE(TEXTUREMODE),
-// R, PROPERTY_ECHO. A list that cannot be opened stops the program with runtime error 2. The
+// R, PROPERTY_ECHO. A list that cannot be opened stops the program with runtime error 2, a read
+// that fails with runtime error 3, a line too long for the memory left with runtime error 4. The
 // list's textures are registered together after its last line, as adding each in turn would
 // (a label listed again takes the later image), in O(n log n) for n lines; PROPERTY_ECHO ends
 // as the last add's report.
 void LOADTEXTUREDB(const std::string& FILENAME) {
+  RT_PROCEDURE;
   PROPERTY_DATABASE_DELETE(TEXTUREDB, "");
   const FILETYPE& slot = OPENLIST(TEXTUREMODE, FILENAME, RT_HERE);
   PROPERTY_STORE TEXTURES;  // the list's textures in list order

@@ -24,15 +24,18 @@
 
 namespace fuzz {
 
-// While alive, the working directory is a scratch folder made under the temporary directory on
-// first use and shared by every input of a run (a normal exit removes it). The fuzzer's own
-// relative paths (its corpus folders) need the previous working directory back between inputs.
+// While alive, the working directory is a scratch folder made on first use and shared by every
+// input of a run (a normal exit removes it). It lies in memory (/dev/shm) where there is such a
+// file system: rewriting a file on a disk's file system can flush it at every input. The
+// fuzzer's own relative paths (its corpus folders) need the previous working directory back
+// between inputs.
 class InScratchFolder {
  public:
   InScratchFolder() : previous_(std::filesystem::current_path()) {
-    static char folder[] = "/tmp/maze-fuzz-XXXXXX";
+    static std::string folder = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
     static const bool made = [] {
-      if (mkdtemp(folder) == nullptr) std::abort();
+      folder += "/maze-fuzz-XXXXXX";
+      if (mkdtemp(folder.data()) == nullptr) std::abort();
       std::atexit([] {
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
@@ -158,20 +161,47 @@ inline std::string MakeBmp(int width, int height, int seed) {
   return out;
 }
 
+// A 1-bit bitmap of 16384 x 16384 pixels, all of palette entry 0, whose 32 MiB of pixels are
+// left as a hole in the file (so that writing it costs nothing).
+inline void WriteBigBmp(const std::string& path) {
+  constexpr uint32_t kSide = 16384, kPixelOffset = 62, kPixelBytes = kSide / 8 * kSide;
+  std::string out = "BM";
+  PutLe(out, kPixelOffset + kPixelBytes, 4);
+  PutLe(out, 0, 4);
+  PutLe(out, kPixelOffset, 4);
+  PutLe(out, 40, 4);
+  PutLe(out, kSide, 4);
+  PutLe(out, kSide, 4);
+  PutLe(out, 1, 2);
+  PutLe(out, 1, 2);
+  for (int i = 0; i < 6; ++i) PutLe(out, 0, 4);
+  PutLe(out, 0x00FFFFFF, 4);  // the palette: white, then black
+  PutLe(out, 0, 4);
+  WriteFile(path, out);
+  std::filesystem::resize_file(path, kPixelOffset + kPixelBytes);
+}
+
 // A texture set in the working directory: a.bmp, b.bmp and c.bmp (64 x 64), wide.bmp (100 x 30),
-// dot.bmp (1 x 1), bad.bmp (no bitmap), and the lists textures.property (a, b, c), one.property
-// (a only), bad.property (a, then bad.bmp) and missing.property (a file that does not exist).
+// dot.bmp (1 x 1), big.bmp (1-bit, 16384 x 16384, 32 MiB), bad.bmp (no bitmap), mem.bmp and
+// mem.property (whose reads fail: /proc/self/mem from its start), and the lists
+// textures.property (a, b, c), one.property (a only), bad.property (a, then bad.bmp),
+// missing.property (a, then a file that does not exist) and sub/big.property (a, big, c).
 inline void WriteTextureSet() {
   WriteFile("a.bmp", MakeBmp(64, 64, 1));
   WriteFile("b.bmp", MakeBmp(64, 64, 2));
   WriteFile("c.bmp", MakeBmp(64, 64, 3));
   WriteFile("wide.bmp", MakeBmp(100, 30, 4));
   WriteFile("dot.bmp", MakeBmp(1, 1, 5));
+  WriteBigBmp("big.bmp");
   WriteFile("bad.bmp", "BM not a bitmap");
+  std::filesystem::create_symlink("/proc/self/mem", "mem.bmp");
+  std::filesystem::create_symlink("/proc/self/mem", "mem.property");
   WriteFile("textures.property", "a=a.bmp\nb=b.bmp\nc=c.bmp\n");
   WriteFile("one.property", "a=a.bmp\n");
   WriteFile("bad.property", "a=a.bmp\nx=bad.bmp\n");
   WriteFile("missing.property", "a=a.bmp\nm=missing.bmp\n");
+  std::filesystem::create_directory("sub");
+  WriteFile("sub/big.property", "a=a.bmp\nbig=big.bmp\nc=c.bmp\n");
 }
 
 }  // namespace fuzz

@@ -7,7 +7,8 @@ set(MAZE_LIBFUZZER OFF)
 if(MAZE_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   set(MAZE_LIBFUZZER ON)
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined
-                      -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+                      -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+                      -fsanitize-coverage-ignorelist=${CMAKE_CURRENT_LIST_DIR}/coverage-ignore.txt)
   add_link_options(-fsanitize=address,undefined)
   enable_testing()
 endif()

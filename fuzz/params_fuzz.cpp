@@ -1,35 +1,35 @@
-// The parameter file: the input becomes params.property in a scratch folder beside a small valid
-// texture set, and the viewer runs its start-up (seeded) and three frames with the headless
+// The parameter file: the input becomes params.property in a scratch folder beside the texture
+// set of harness.h, and the viewer runs its start-up (seeded) and three frames with the headless
 // backend, every wait for a key answered, a few movement keys pressed before each frame.
 //
-// Documented ends: 1 (a bitmap that cannot be loaded, or XDIM/YDIM <= 0 at the window
-// reopening), 2 (a texture list that cannot be opened), 6 (BOARD before TEXTURES, or a list of
-// fewer than two textures). Any other end is a finding.
+// Documented ends: 1 (a bitmap that cannot be loaded, or a window side below 1 or above 16384 at
+// the window reopening), 2 (a texture list that cannot be opened), 3 (a list or bitmap whose read
+// fails), 6 (BOARD before TEXTURES, or a list of fewer than two textures). Any other end is a
+// finding.
 //
 // Limits of the harness, so that the fuzzer spends its time on reading rather than painting:
-// after the real first steps of start-up the defaults of the window become 64 x 48 (PPL 64, and
-// so HVAL 32), which the input's own lines override as usual;
-// an input whose last XDIM and YDIM would open a window wider than kMaxColumns or larger than
-// kMaxPixels is skipped (a 16000 x 16000 window is a legal 1 GB page per frame, slow but not
-// wrong); TEXTURES values holding "/" are skipped, which keeps every file the input names inside
-// the scratch folder.
+// start-up opens its two windows at 16 x 12 instead of 640 x 480, which makes the defaults 16 x
+// 12 (PPL 16, and so HVAL 8) until the input's own lines override them; an input whose last XDIM
+// and YDIM would open a window of more than kMaxPixels pixels is skipped (a 16384 x 16384 window
+// is a legal 1 GiB page per frame, slow but not wrong); TEXTURES values that are absolute or hold
+// ".." are skipped, which keeps every file the input names inside the scratch folder.
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "Support/Constants.h"
 #include "fuzz/harness.h"
 
 namespace {
 
-constexpr int64_t kMaxColumns = 2048;
 constexpr int64_t kMaxPixels = int64_t{1} << 19;
 
 // Whether the program's reading of `text` stays inside the harness's limits. Lines and the
 // label/value split follow the parameter reader: lines end at a line feed, the label is the text
 // before the first "=", the last XDIM and YDIM lines give the window.
 bool WithinLimits(std::string_view text) {
-  int64_t width = 64, height = 48;
+  int64_t width = 16, height = 12;
   while (!text.empty()) {
     const size_t end = text.find('\n');
     const std::string_view line = text.substr(0, end);
@@ -40,9 +40,31 @@ bool WithinLimits(std::string_view text) {
         equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
     if (label == "XDIM") width = rt::ValInt(value);
     if (label == "YDIM") height = rt::ValInt(value);
-    if (label == "TEXTURES" && value.find('/') != std::string_view::npos) return false;
+    if (label == "TEXTURES" && (value.starts_with('/') || value.find("..") != value.npos))
+      return false;
   }
-  return width <= kMaxColumns && width * height <= kMaxPixels;
+  // A window that ScreenRes refuses costs nothing.
+  const bool refused =
+      std::min(width, height) < 1 || std::max(width, height) > platform::kMaxWindowSide;
+  return refused || width * height <= kMaxPixels;
+}
+
+// What STARTUP_BEGIN does, with its two 640 x 480 windows opened at 16 x 12 instead: the defaults
+// become 16 x 12 (PPL 16, and so HVAL 8), which the input's own lines override as usual.
+void StartSmall() {
+  const rt::Where here{__LINE__, "fuzz/params", "StartSmall"};
+  CHECKPROCESSOR();
+  CAPTURECOMMANDLINE();
+  BOGUS = PROPERTY_DB_TYPE{-1, "", "", nullptr};
+  XDIM = PPL = 16;
+  YDIM = 12;
+  GAMMA = 2.2;
+  FILEMODE.Redim(0, 255, here);
+  FILEMODE.At(PARAMMODE, here) = FILETYPE{0, "params.property"};
+  FILEMODE.At(TEXTUREMODE, here) = FILETYPE{0, "textures.property"};
+  REGS.Redim(0, 4, here);
+  if (platform::ScreenRes(XDIM, YDIM, 32, 2, 0) != 0) fuzz::Finding("no 16 x 12 window");
+  platform::PageSet(1, 0);
 }
 
 // The number of TEXTURES lines in `text`.
@@ -75,10 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const long images = platform::LiveImageCount();
   fuzz::WriteFile("params.property", text);
   const int code = fuzz::ExitCodeOf([] {
-    STARTUP_BEGIN();
-    XDIM = 64;
-    YDIM = 48;
-    PPL = 64;
+    StartSmall();
     platform::Randomize(1);
     STARTUP_END();
     for (const auto& keys : kFrameKeys) {
@@ -86,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       FRAME();
     }
   });
-  fuzz::ExpectExit(code, {-1, 1, 2, 6});
+  fuzz::ExpectExit(code, {-1, 1, 2, 3, 6});
   if (code == -1 && (platform::ScreenWidth() != XDIM || platform::ScreenHeight() != YDIM)) {
     fuzz::Finding("the window is not XDIM x YDIM after start-up");
   }

@@ -110,7 +110,8 @@ void Run(std::string_view bytes) {
   PROPERTY_DIGEST_WORD(store, buffer);
   Expect(store, DigestRecords(bytes), "PROPERTY_DIGEST_WORD");
   std::string saved, exported;
-  if (!ReadFileBytes(PROPERTY_WORDS_FILE, saved)) fuzz::Finding("no word file");
+  if (!ReadFileBytes(PROPERTY_WORDS_FILE, saved, rt::Where{__LINE__, "fuzz/property", "Run"}))
+    fuzz::Finding("no word file");
   if (saved != PROPERTY_DATABASE_EXPORT(store, exported)) fuzz::Finding("the word file");
   PROPERTY_ERASE(store);
 }

@@ -1,12 +1,13 @@
-// The texture list: the input becomes list.property in a scratch folder beside a small texture
-// set (valid 64 x 64 bitmaps, bitmaps of other sizes, a file that is no bitmap), and is loaded,
-// the board generated from it, and one frame drawn through its labels on a 64 x 64 window. Every
-// wait for a key is answered.
+// The texture list: the input becomes list.property in a scratch folder beside the texture set of
+// harness.h (valid 64 x 64 bitmaps, bitmaps of other sizes, one of 16384 x 16384, a file that is
+// no bitmap, one whose reads fail), and is loaded, the board generated from it, and one frame
+// drawn through its labels on a 64 x 64 window. Every wait for a key is answered.
 //
 // Documented ends: 1 (a line whose bitmap cannot be loaded: a missing file, no bitmap, an empty
-// line or a line without "="), 6 (fewer than two textures for the board). After a load that
-// returns, every record holds an image and no file stays open, and every line read made one
-// image: those of the records, and one left behind for each label listed again.
+// line or a line without "="), 3 (a bitmap whose read fails), 6 (fewer than two textures for the
+// board). After a load that returns, every record holds an image of at most 64 x 64 pixels and no
+// file stays open, and every line read made one image: those of the records, and one left behind
+// for each label listed again.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,7 +24,9 @@ void CheckTextures() {
   if (platform::LiveImageCount() != images + static_cast<long>(lines))
     fuzz::Finding("images after loading", platform::LiveImageCount());
   for (int32_t i = 0; i <= TEXTUREDB.UBound(); ++i) {
-    if (TEXTUREDB[i].IMAGE == nullptr) fuzz::Finding("a texture record without an image", i);
+    const platform::IMAGE* image = TEXTUREDB[i].IMAGE;
+    if (image == nullptr) fuzz::Finding("a texture record without an image", i);
+    if (image->WIDTH > 64 || image->HEIGHT > 64) fuzz::Finding("a texture larger than 64 x 64", i);
   }
 }
 
@@ -50,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     GENERATEBOARDDB();
     FRAME();
   });
-  fuzz::ExpectExit(code, {-1, 1, 6});
+  fuzz::ExpectExit(code, {-1, 1, 3, 6});
   fuzz::ResetCountingOrphans(images, static_cast<long>(lines));
   return 0;
 }

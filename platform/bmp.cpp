@@ -1,4 +1,11 @@
-// Windows bitmap reading: our own header check, then SDL's decoder, then a copy into an IMAGE.
+// Windows bitmap reading: our own header check, then SDL's decoder on the part of the picture
+// that the image can hold, then a copy into the IMAGE.
+//
+// Only the top-left corner that fits the image is decoded: the headers and palette are copied
+// into a small bitmap in memory whose rows are that corner's, which SDL decodes as it would have
+// decoded the corner of the whole file. Two of SDL's rules look at every pixel, and are checked
+// on the whole file here: a palette index past the palette refuses the file, and a 32-bit file
+// without bit fields takes its fourth bytes as alpha unless they are zero everywhere.
 #include <SDL.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,8 +13,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/internal.h"
 #include "platform/platform.h"
@@ -20,6 +28,7 @@ constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
 constexpr size_t kMaskBytes = 16;  // red, green, blue and alpha masks after the 40-byte header
 constexpr uint32_t kRgb = 0, kBitFields = 3;  // the compression values accepted
+constexpr int64_t kScanChunk = 64 * 1024;     // bytes of pixel rows read at a time by the scans
 
 uint32_t U16(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8;
@@ -27,18 +36,32 @@ uint32_t U16(const uint8_t* p) {
 uint32_t U32(const uint8_t* p) {
   return U16(p) | U16(p + 2) << 16;
 }
+void PutU32(std::string& s, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+}
 
-// The fields of the two headers that decide whether a file is accepted.
+// The fields of the two headers that decide whether a file is accepted and how it is read.
 struct Header {
   uint32_t pixel_offset;  // where the pixel rows start
   uint32_t info_size;     // size of the information header
   int64_t width;
-  int64_t height;  // absolute value; negative in the file means top row first
+  int64_t height;  // absolute value
+  bool top_down;   // a negative height in the file: the top row comes first
   uint32_t planes;
   uint32_t bits;  // bits per pixel
   uint32_t compression;
   uint32_t colours_used;  // palette entries (0: all that the bit count allows)
   uint32_t masks[4];      // red, green, blue, alpha; alpha 0 when the header has none
+
+  int64_t Stride() const { return (width * bits + 31) / 32 * 4; }
+  int64_t PaletteEntries() const { return colours_used != 0 ? colours_used : int64_t{1} << bits; }
+  // Where the headers, the masks and the palette end.
+  int64_t HeadersEnd() const {
+    int64_t end = int64_t{kFileHeaderSize} + info_size;
+    if (compression == kBitFields && info_size == kInfoHeaderSize) end += 12;  // the masks
+    if (bits <= 8) end += 4 * PaletteEntries();
+    return end;
+  }
 };
 
 Header Parse(const uint8_t* b) {
@@ -47,6 +70,7 @@ Header Parse(const uint8_t* b) {
                 U32(b + 14),
                 static_cast<int32_t>(U32(b + 18)),
                 height < 0 ? -int64_t{height} : int64_t{height},
+                height < 0,
                 U16(b + 26),
                 U16(b + 28),
                 U32(b + 30),
@@ -55,7 +79,8 @@ Header Parse(const uint8_t* b) {
 }
 
 // True when the channel masks of a bit-field file are usable: red, green and blue each set, no
-// two masks sharing a bit, none reaching past the pixel's bits.
+// two masks sharing a bit, none reaching past the pixel's bits, and together a pixel format
+// that SDL knows (its decoder refuses the others).
 bool MasksUsable(const Header& h) {
   const uint64_t pixel = (uint64_t{1} << h.bits) - 1;
   uint32_t seen = 0;
@@ -64,7 +89,8 @@ bool MasksUsable(const Header& h) {
     if ((mask == 0 && i < 3) || (mask & seen) != 0 || mask > pixel) return false;
     seen |= mask;
   }
-  return true;
+  return SDL_MasksToPixelFormatEnum(static_cast<int>(h.bits), h.masks[0], h.masks[1], h.masks[2],
+                                    h.masks[3]) != SDL_PIXELFORMAT_UNKNOWN;
 }
 
 // True for the bitmap variants this decoder takes, whose pixel rows fit in a file of
@@ -82,29 +108,146 @@ bool Acceptable(const Header& h, int64_t file_size) {
   if (h.compression == kBitFields && !MasksUsable(h)) return false;
   if (h.bits <= 8 && h.colours_used > (uint32_t{1} << h.bits)) return false;
   // The pixel rows, each padded to 4 bytes, must lie after the headers and inside the file.
-  const int64_t stride = (h.width * h.bits + 31) / 32 * 4;
-  int64_t headers = int64_t{kFileHeaderSize} + h.info_size;
-  if (h.compression == kBitFields && h.info_size == kInfoHeaderSize) headers += 12;  // masks
-  if (h.bits <= 8) headers += 4 * int64_t{h.colours_used != 0 ? h.colours_used : 1u << h.bits};
-  return h.pixel_offset >= headers && h.pixel_offset + stride * h.height <= file_size;
+  return h.pixel_offset >= h.HeadersEnd() && h.pixel_offset + h.Stride() * h.height <= file_size;
 }
 
-// Copies a decoded ARGB8888 surface into the image, clipped to both.
-void CopyInto(SDL_Surface* surface, IMAGE* image) {
+// An open bitmap file, closed when it goes.
+class BitmapFile {
+ public:
+  explicit BitmapFile(const std::string& path) : fd_(internal::OpenRegularFile(path, O_RDONLY)) {}
+  ~BitmapFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  BitmapFile(const BitmapFile&) = delete;
+  BitmapFile& operator=(const BitmapFile&) = delete;
+
+  bool IsOpen() const { return fd_ >= 0; }
+  int64_t Size() const {
+    struct stat st;
+    return ::fstat(fd_, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+  }
+  // Reads size bytes at the offset: 0; 1 when the file ends first (the rest reads as 0); 3 when
+  // a read fails.
+  int Read(int64_t offset, void* buffer, size_t size) const {
+    auto* bytes = static_cast<char*>(buffer);
+    size_t done = 0;
+    while (done < size) {
+      const ssize_t n =
+          internal::ReadAt(fd_, bytes + done, size - done, offset + static_cast<int64_t>(done));
+      if (n < 0) return 3;
+      if (n == 0) break;
+      done += static_cast<size_t>(n);
+    }
+    std::memset(bytes + done, 0, size - done);
+    return done == size ? 0 : 1;
+  }
+
+ private:
+  int fd_;
+};
+
+// Reads and checks the headers (and masks) of an open bitmap: 0 when they are acceptable (then
+// in `h`), 1 when not, 3 when a read fails.
+int CheckHeaders(const BitmapFile& file, Header& h) {
+  uint8_t bytes[kFileHeaderSize + kInfoHeaderSize + kMaskBytes];
+  const int64_t size = file.Size();
+  const int read = file.Read(0, bytes, sizeof bytes);
+  if (read == 3) return 3;
+  if (size < static_cast<int64_t>(kFileHeaderSize + kInfoHeaderSize)) return 1;
+  h = Parse(bytes);
+  return bytes[0] == 'B' && bytes[1] == 'M' && Acceptable(h, size) ? 0 : 1;
+}
+
+// Calls visit(row bytes) for each pixel row of the file, a chunk of rows at a time; stops early
+// when visit returns false. 0, or 3 when a read fails.
+template <class Visit>
+int ScanRows(const BitmapFile& file, const Header& h, Visit visit) {
+  const int64_t stride = h.Stride();
+  const int64_t rows_per_chunk = std::clamp<int64_t>(kScanChunk / stride, 1, h.height);
+  std::vector<uint8_t> chunk(static_cast<size_t>(stride * rows_per_chunk));
+  for (int64_t row = 0; row < h.height; row += rows_per_chunk) {
+    const int64_t rows = std::min(rows_per_chunk, h.height - row);
+    if (file.Read(h.pixel_offset + row * stride, chunk.data(),
+                  static_cast<size_t>(stride * rows)) == 3)
+      return 3;
+    for (int64_t r = 0; r < rows; ++r) {
+      if (!visit(chunk.data() + r * stride)) return 0;
+    }
+  }
+  return 0;
+}
+
+// True when some pixel of a palette file, anywhere in the picture, indexes past the palette
+// (SDL's decoder then refuses the file); `failed` is set when a read fails.
+bool IndexPastPalette(const BitmapFile& file, const Header& h, bool& failed) {
+  const int64_t entries = h.PaletteEntries();
+  if (h.bits > 8 || entries >= (int64_t{1} << h.bits)) return false;
+  bool past = false;
+  failed = ScanRows(file, h, [&](const uint8_t* row) {
+             for (int64_t x = 0; x < h.width && !past; ++x) {
+               const int64_t bit = x * h.bits;
+               const int index = (row[bit / 8] >> (8 - h.bits - bit % 8)) & ((1 << h.bits) - 1);
+               past = index >= entries;
+             }
+             return !past;
+           }) != 0;
+  return past;
+}
+
+// True when a pixel's fourth byte is not zero somewhere in a 32-bit file; `failed` is set when a
+// read fails.
+bool AnyFourthByte(const BitmapFile& file, const Header& h, bool& failed) {
+  bool any = false;
+  failed = ScanRows(file, h, [&](const uint8_t* row) {
+             for (int64_t x = 0; x < h.width && !any; ++x) any = row[x * 4 + 3] != 0;
+             return !any;
+           }) != 0;
+  return any;
+}
+
+// A bitmap in memory holding the top-left width x height corner of the file's picture: the
+// file's headers and palette with the sizes changed, and the rows of that corner cut to its
+// width. 0, or 3 when a read fails.
+int CropFile(const BitmapFile& file, const Header& h, int64_t width, int64_t height,
+             std::string& out) {
+  const int64_t headers = h.HeadersEnd();
+  const int64_t stride = (width * h.bits + 31) / 32 * 4;
+  out.assign(static_cast<size_t>(headers + stride * height), '\0');
+  if (file.Read(0, out.data(), static_cast<size_t>(headers)) == 3) return 3;
+  PutU32(out, 2, static_cast<uint32_t>(out.size()));
+  PutU32(out, 10, static_cast<uint32_t>(headers));
+  PutU32(out, 18, static_cast<uint32_t>(width));
+  PutU32(out, 22, static_cast<uint32_t>(h.top_down ? -height : height));
+  PutU32(out, 34, static_cast<uint32_t>(stride * height));  // the pixel array's size
+  // The picture's top rows are the file's first rows when it is stored top down, else its last.
+  const int64_t first = h.top_down ? 0 : h.height - height;
+  for (int64_t r = 0; r < height; ++r) {
+    char* row = out.data() + headers + r * stride;
+    if (file.Read(h.pixel_offset + (first + r) * h.Stride(), row, static_cast<size_t>(stride)) == 3)
+      return 3;
+  }
+  return 0;
+}
+
+// Copies a decoded ARGB8888 surface into the image, clipped to both; with `clear_alpha` every
+// pixel's alpha becomes 0.
+void CopyInto(SDL_Surface* surface, IMAGE* image, bool clear_alpha) {
   const int width = std::min(surface->w, static_cast<int>(image->WIDTH));
   const int height = std::min(surface->h, static_cast<int>(image->HEIGHT));
   const auto* pixels = static_cast<const uint8_t*>(surface->pixels);
   for (int y = 0; y < height; ++y) {
-    std::memcpy(image->Row(static_cast<uint32_t>(y)),
-                pixels + static_cast<size_t>(y) * static_cast<size_t>(surface->pitch),
+    uint32_t* row = image->Row(static_cast<uint32_t>(y));
+    std::memcpy(row, pixels + static_cast<size_t>(y) * static_cast<size_t>(surface->pitch),
                 static_cast<size_t>(width) * 4);
+    if (clear_alpha) {
+      for (int x = 0; x < width; ++x) row[x] &= 0x00FFFFFFu;
+    }
   }
 }
 
-// Decodes an accepted file with SDL (which rereads it from the start) into the image.
-int Decode(std::FILE* file, IMAGE* image) {
-  std::rewind(file);
-  SDL_RWops* rw = SDL_RWFromFP(file, SDL_FALSE);
+// Decodes a bitmap held in memory with SDL into the image: 0, or 1 when SDL refuses it.
+int DecodeInto(const std::string& bitmap, IMAGE* image, bool clear_alpha) {
+  SDL_RWops* rw = SDL_RWFromConstMem(bitmap.data(), static_cast<int>(bitmap.size()));
   if (rw == nullptr) return 1;
   SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
   if (loaded == nullptr) return 1;
@@ -114,7 +257,7 @@ int Decode(std::FILE* file, IMAGE* image) {
   if (argb == nullptr) return 1;
   int result = 1;
   if (SDL_LockSurface(argb) == 0) {
-    CopyInto(argb, image);
+    CopyInto(argb, image, clear_alpha);
     SDL_UnlockSurface(argb);
     result = 0;
   }
@@ -122,46 +265,50 @@ int Decode(std::FILE* file, IMAGE* image) {
   return result;
 }
 
-// Opens a bitmap for reading: 0, or 2 when the file cannot be opened.
-int OpenBitmap(const std::string& path, std::FILE*& file) {
-  const int fd = internal::OpenRegularFile(path, O_RDONLY);
-  if (fd < 0) return 2;
-  file = ::fdopen(fd, "rb");
-  if (file == nullptr) {
-    ::close(fd);
-    return 2;
+// True when every fourth byte of the cropped 32-bit bitmap's pixels is zero.
+bool NoFourthByte(const std::string& crop, int64_t headers) {
+  for (size_t i = static_cast<size_t>(headers) + 3; i < crop.size(); i += 4) {
+    if (crop[i] != 0) return false;
   }
-  return 0;
+  return true;
 }
 
-// Reads the headers (and masks) of an open bitmap: 0 when they are acceptable, else 1. The bytes
-// that the file does not have read as 0.
-int CheckHeaders(std::FILE* file) {
-  uint8_t bytes[kFileHeaderSize + kInfoHeaderSize + kMaskBytes] = {};
-  struct stat st;
-  const bool read = ::fstat(::fileno(file), &st) == 0 &&
-                    std::fread(bytes, 1, sizeof bytes, file) >= kFileHeaderSize + kInfoHeaderSize;
-  return read && bytes[0] == 'B' && bytes[1] == 'M' && Acceptable(Parse(bytes), st.st_size) ? 0 : 1;
+// Decodes an accepted file's top-left corner into the image: 0, 1 when SDL refuses the file, 3
+// when a read fails.
+int Decode(const BitmapFile& file, const Header& h, IMAGE* image) {
+  bool failed = false;
+  if (IndexPastPalette(file, h, failed)) return 1;
+  if (failed) return 3;
+  std::string crop;
+  const int64_t width = std::min<int64_t>(h.width, image->WIDTH);
+  const int64_t height = std::min<int64_t>(h.height, image->HEIGHT);
+  if (CropFile(file, h, width, height, crop) != 0) return 3;
+  // SDL makes a 32-bit file without bit fields opaque when its fourth bytes are all zero; when
+  // only the corner's are, the whole file's alpha (zero there) must be kept.
+  bool clear_alpha = false;
+  if (h.bits == 32 && h.compression == kRgb && NoFourthByte(crop, h.HeadersEnd())) {
+    clear_alpha = AnyFourthByte(file, h, failed);
+    if (failed) return 3;
+  }
+  return DecodeInto(crop, image, clear_alpha);
 }
 
 }  // namespace
 
 int BLoadCheck(const std::string& path) {
-  std::FILE* file = nullptr;
-  if (const int opened = OpenBitmap(path, file)) return opened;
-  const int result = CheckHeaders(file);
-  std::fclose(file);
-  return result;
+  const BitmapFile file(path);
+  if (!file.IsOpen()) return 2;
+  Header h;
+  return CheckHeaders(file, h);
 }
 
 int BLoad(const std::string& path, IMAGE* image) {
   if (image == nullptr) return 1;
-  std::FILE* file = nullptr;
-  if (const int opened = OpenBitmap(path, file)) return opened;
-  int result = CheckHeaders(file);
-  if (result == 0) result = Decode(file, image);
-  std::fclose(file);
-  return result;
+  const BitmapFile file(path);
+  if (!file.IsOpen()) return 2;
+  Header h;
+  const int checked = CheckHeaders(file, h);
+  return checked != 0 ? checked : Decode(file, h, image);
 }
 
 }  // namespace platform

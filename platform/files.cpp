@@ -1,13 +1,17 @@
 // Numbered file slots, file-system queries and the directory search, on POSIX calls.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,21 +24,24 @@ namespace platform {
 namespace {
 
 constexpr int kSlotCount = 255;
-constexpr size_t kReadChunk = 4096;
+constexpr size_t kReadChunk = 64 * 1024;
 
 // One file slot. A closed slot has fd -1.
 struct Slot {
   int fd = -1;
   OpenMode mode = OpenMode::kInput;
-  int64_t offset = 0;       // binary slots: the byte after the last Get or PutBytes (0-based)
-  std::string buffer;       // input slots: bytes read ahead and not yet returned by LineInput
+  // 0-based file offsets: in binary slots the byte after the last Get or PutBytes, in input
+  // slots the byte after those in buffer (where the next read starts).
+  int64_t offset = 0;
+  std::string buffer;       // input slots: one chunk read ahead
   size_t taken = 0;         // input slots: bytes of buffer already returned
   bool at_end = false;      // input slots: the file has no bytes after the buffer
   bool read_error = false;  // input slots: a read failed; LineInput reports it
 };
 
 Slot slots[kSlotCount + 1];  // indexed by slot number 1..255; element 0 is never used
-int64_t write_budget = -1;   // bytes PutBytes may still write before failing; -1 unlimited
+int64_t write_budget = -1;   // bytes the file layer may still write before failing; -1 unlimited
+int64_t read_budget = -1;    // bytes the file layer may still read before failing; -1 unlimited
 
 // The open slot for a slot number, or null for a bad number or a closed slot.
 Slot* OpenSlot(int slot) {
@@ -46,25 +53,104 @@ bool HasNul(const std::string& path) {
   return path.find('\0') != std::string::npos;
 }
 
-// Reads more of an input slot's file into its buffer; false when nothing more comes.
-bool FillBuffer(Slot& s) {
-  if (s.at_end) return false;
-  if (s.taken > 0) {
-    s.buffer.erase(0, s.taken);
-    s.taken = 0;
+// Writes up to size bytes at the 0-based offset through the write limit of the test hooks;
+// the number written (fewer when a write fails).
+size_t WriteAt(int fd, const void* buffer, size_t size, int64_t offset) {
+  size_t allowed = size;
+  if (write_budget >= 0 && static_cast<uint64_t>(write_budget) < size)
+    allowed = static_cast<size_t>(write_budget);
+  const auto* bytes = static_cast<const uint8_t*>(buffer);
+  size_t done = 0;
+  while (done < allowed) {
+    const ssize_t n = ::pwrite(fd, bytes + done, allowed - done,
+                               static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
   }
-  char chunk[kReadChunk];
-  ssize_t n;
-  do {
-    n = ::read(s.fd, chunk, sizeof chunk);
-  } while (n < 0 && errno == EINTR);
+  if (write_budget >= 0) write_budget -= static_cast<int64_t>(done);
+  return done;
+}
+
+// Makes an input slot's buffer hold bytes not yet taken, reading the next chunk once every byte
+// has been taken; false when nothing more comes (the end, or a read error, which is noted).
+bool FillBuffer(Slot& s) {
+  if (s.taken < s.buffer.size()) return true;
+  if (s.at_end) return false;
+  s.buffer.resize(kReadChunk);
+  const ssize_t n = internal::ReadAt(s.fd, s.buffer.data(), kReadChunk, s.offset);
+  s.buffer.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  s.taken = 0;
   if (n <= 0) {
     s.at_end = true;
     s.read_error = n < 0;
     return false;
   }
-  s.buffer.append(chunk, static_cast<size_t>(n));
+  s.offset += n;
   return true;
+}
+
+// Drops the carriage return that ends a line ended by a line feed (`fed`).
+void DropCarriageReturn(std::string& line, bool fed) {
+  if (fed && !line.empty() && line.back() == '\r') line.pop_back();
+}
+
+// Where the line that runs past the slot's buffer ends (the offset of its line feed, or of the
+// file's end), with `fed` telling which; -1 when a read fails. Scans through the buffer.
+int64_t FindLineEnd(Slot& s, bool& fed) {
+  int64_t at = s.offset;
+  for (;;) {
+    s.buffer.resize(kReadChunk);
+    const ssize_t n = internal::ReadAt(s.fd, s.buffer.data(), kReadChunk, at);
+    if (n < 0) return -1;
+    const void* lf = std::memchr(s.buffer.data(), '\n', static_cast<size_t>(n));
+    fed = lf != nullptr;
+    if (n == 0 || fed) {
+      return at + (fed ? static_cast<const char*>(lf) - s.buffer.data() : 0);
+    }
+    at += n;
+  }
+}
+
+// Reads a line that runs past the slot's buffer: first finds where it ends, then reads it in one
+// piece into a text of exactly its length, so that a line costs its own size in memory. 3 when a
+// read fails, 4 when memory for the line runs out.
+int LongLine(Slot& s, std::string& line) {
+  const int64_t start = s.offset - static_cast<int64_t>(s.buffer.size() - s.taken);
+  bool fed = false;
+  const int64_t end = FindLineEnd(s, fed);
+  s.buffer.clear();
+  s.taken = 0;
+  if (end < 0) {
+    s.at_end = s.read_error = true;
+    return 3;
+  }
+  const auto length = static_cast<size_t>(end - start);
+  try {
+    if (line.capacity() < length) line = std::string();  // no old buffer beside the new one
+    line.resize(length);
+  } catch (const std::bad_alloc&) {
+    return 4;
+  } catch (const std::length_error&) {
+    return 4;
+  }
+  size_t got = 0;
+  while (got < length) {
+    const ssize_t n =
+        internal::ReadAt(s.fd, line.data() + got, length - got, start + static_cast<int64_t>(got));
+    if (n < 0) {
+      line.clear();
+      s.at_end = s.read_error = true;
+      return 3;
+    }
+    if (n == 0) break;  // the file shrank meanwhile
+    got += static_cast<size_t>(n);
+  }
+  line.resize(got);
+  DropCarriageReturn(line, fed);
+  s.offset = end + (fed ? 1 : 0);
+  s.at_end = false;
+  return 0;
 }
 
 // True when size bytes from the 1-based position stay inside the host's file offsets.
@@ -175,24 +261,12 @@ int LineInput(int slot, std::string& line) {
   line.clear();
   Slot* s = OpenSlot(slot);
   if (s == nullptr || s->mode != OpenMode::kInput) return 1;
-  size_t scanned = 0;  // bytes after the taken ones known to hold no line feed
-  for (;;) {
-    const size_t lf = s->buffer.find('\n', s->taken + scanned);
-    if (lf != std::string::npos) {
-      size_t end = lf;
-      if (end > s->taken && s->buffer[end - 1] == '\r') --end;
-      line.assign(s->buffer, s->taken, end - s->taken);
-      s->taken = lf + 1;
-      return 0;
-    }
-    scanned = s->buffer.size() - s->taken;
-    if (!FillBuffer(*s)) break;
-  }
-  if (s->read_error) return 3;
-  if (s->taken == s->buffer.size()) return 3;  // nothing left to read
-  // The last line needs no line feed.
-  line.assign(s->buffer, s->taken, std::string::npos);
-  s->taken = s->buffer.size();
+  if (!FillBuffer(*s)) return 3;  // nothing left to read, or the read failed
+  const size_t lf = s->buffer.find('\n', s->taken);
+  if (lf == std::string::npos) return LongLine(*s, line);
+  line.assign(s->buffer, s->taken, lf - s->taken);
+  DropCarriageReturn(line, true);
+  s->taken = lf + 1;
   return 0;
 }
 
@@ -200,7 +274,7 @@ bool Eof(int slot) {
   Slot* s = OpenSlot(slot);
   if (s == nullptr) return true;
   if (s->mode != OpenMode::kInput) return s->offset >= FileLength(s->fd);
-  return s->taken == s->buffer.size() && !FillBuffer(*s);
+  return !FillBuffer(*s) && !s->read_error;
 }
 
 int64_t Lof(int slot) {
@@ -216,9 +290,8 @@ int Get(int slot, int64_t position, void* buffer, size_t size, size_t* got) {
   auto* bytes = static_cast<uint8_t*>(buffer);
   size_t done = 0;
   while (done < size) {
-    const ssize_t n = ::pread(s->fd, bytes + done, size - done,
-                              static_cast<off_t>(position - 1 + static_cast<int64_t>(done)));
-    if (n < 0 && errno == EINTR) continue;
+    const ssize_t n = internal::ReadAt(s->fd, bytes + done, size - done,
+                                       position - 1 + static_cast<int64_t>(done));
     if (n < 0) return 3;
     if (n == 0) break;
     done += static_cast<size_t>(n);
@@ -233,19 +306,7 @@ int PutBytes(int slot, int64_t position, const void* buffer, size_t size) {
   Slot* s = OpenSlot(slot);
   if (s == nullptr || s->mode != OpenMode::kBinary || !ValidRange(position, size)) return 1;
   if (size > 0 && buffer == nullptr) return 1;
-  size_t allowed = size;
-  if (write_budget >= 0 && static_cast<uint64_t>(write_budget) < size)
-    allowed = static_cast<size_t>(write_budget);
-  const auto* bytes = static_cast<const uint8_t*>(buffer);
-  size_t done = 0;
-  while (done < allowed) {
-    const ssize_t n = ::pwrite(s->fd, bytes + done, allowed - done,
-                               static_cast<off_t>(position - 1 + static_cast<int64_t>(done)));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  if (write_budget >= 0) write_budget -= static_cast<int64_t>(done);
+  const size_t done = WriteAt(s->fd, buffer, size, position - 1);
   s->offset = position - 1 + static_cast<int64_t>(done);
   return done == size ? 0 : 3;
 }
@@ -268,6 +329,71 @@ int Kill(const std::string& path) {
 int Rename(const std::string& from, const std::string& to) {
   if (HasNul(from) || HasNul(to)) return 3;
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : 3;
+}
+
+namespace {
+
+// The part of a temporary file's name that marks it as a save's, between the target's name and
+// the random part: ".NAME~maze-save-0123abcd" beside NAME.
+constexpr char kSaveMarker[] = "~maze-save-";
+constexpr size_t kSaveNameBytes = 100;  // at most this much of the target's name is repeated
+
+// Creates a file that did not exist, beside `path` (in its folder), under a name of the save's
+// own; its descriptor (-1 when none can be made) and its path in `temporary`.
+int CreateBeside(const std::string& path, std::string& temporary) {
+  const size_t slash = path.rfind('/');
+  const size_t base = slash == std::string::npos ? 0 : slash + 1;
+  const std::string stem =
+      path.substr(0, base) + "." + path.substr(base, kSaveNameBytes) + kSaveMarker;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    uint32_t bits = 0;
+    if (::getrandom(&bits, sizeof bits, 0) != sizeof bits)
+      bits = static_cast<uint32_t>(::getpid()) * 2654435761u + static_cast<uint32_t>(attempt);
+    char suffix[9];
+    std::snprintf(suffix, sizeof suffix, "%08x", bits);
+    temporary = stem + suffix;
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Flushes the folder that holds `path` to disk, so that a rename inside it lasts; best effort.
+void SyncFolder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+// Writes the new file's bytes, gives it the permission bits of the file it replaces (when
+// `old` is not null) and flushes it to disk; 0, or 3 when any of it fails.
+int FillNewFile(int fd, std::string_view bytes, const struct stat* old) {
+  if (WriteAt(fd, bytes.data(), bytes.size(), 0) != bytes.size()) return 3;
+  if (old != nullptr && ::fchmod(fd, old->st_mode & 07777) != 0) return 3;
+  return ::fsync(fd) == 0 ? 0 : 3;
+}
+
+}  // namespace
+
+int ReplaceFile(const std::string& path, std::string_view bytes) {
+  if (path.empty() || HasNul(path)) return 2;
+  struct stat old;
+  const bool replacing = ::stat(path.c_str(), &old) == 0;
+  std::string temporary;
+  const int fd = CreateBeside(path, temporary);
+  if (fd < 0) return 2;
+  int error = FillNewFile(fd, bytes, replacing ? &old : nullptr);
+  if (::close(fd) != 0 && error == 0) error = 3;
+  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = 2;
+  if (error != 0) {
+    ::unlink(temporary.c_str());
+    return error;
+  }
+  SyncFolder(path);
+  return 0;
 }
 
 bool IsReadableFile(const std::string& path) {
@@ -312,6 +438,22 @@ std::string Dir() {
 
 namespace internal {
 
+ssize_t ReadAt(int fd, void* buffer, size_t size, int64_t offset) {
+  if (read_budget >= 0 && static_cast<uint64_t>(read_budget) < size) {
+    if (read_budget == 0) {
+      errno = EIO;
+      return -1;
+    }
+    size = static_cast<size_t>(read_budget);
+  }
+  ssize_t n;
+  do {
+    n = ::pread(fd, buffer, size, static_cast<off_t>(offset));
+  } while (n < 0 && errno == EINTR);
+  if (n > 0 && read_budget >= 0) read_budget -= n;
+  return n;
+}
+
 int OpenRegularFile(const std::string& path, int flags) {
   if (path.empty() || HasNul(path)) return -1;
   // O_NONBLOCK keeps a FIFO from blocking the open; such files are refused just below.
@@ -335,6 +477,10 @@ namespace testing {
 
 void FailWritesAfter(int64_t bytes) {
   write_budget = bytes < 0 ? -1 : bytes;
+}
+
+void FailReadsAfter(int64_t bytes) {
+  read_budget = bytes < 0 ? -1 : bytes;
 }
 
 int OpenFileCount() {

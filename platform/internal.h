@@ -1,6 +1,8 @@
 // Shared internals of the platform core (not for code above platform/).
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -38,6 +40,10 @@ void DrawGlyph(const Surface& s, int64_t left, int64_t top, uint8_t byte, uint32
 void NoteFlip();
 // Resets the text cursor to row 1, column 1 (a new window).
 void ResetConsole();
+// Reads up to size bytes at the 0-based offset like pread(2) (retrying when interrupted): the
+// number read, 0 at the end, -1 when the read fails. Every read of file content in the platform
+// goes through here, and so through the read limit of FailReadsAfter (platform/testing.h).
+ssize_t ReadAt(int fd, void* buffer, size_t size, int64_t offset);
 // Opens a regular file with the open(2) flags given (O_CLOEXEC added); -1 for an empty path, a
 // path holding a zero byte, a directory or other non-regular file, or any failure to open.
 int OpenRegularFile(const std::string& path, int flags);

@@ -60,10 +60,13 @@ long LiveImageCount();
 // ---------------------------------------------------------------------------------------------
 // Window and pages
 
+// The longest side of a window, in pixels, whatever the backend.
+inline constexpr int kMaxWindowSide = 16384;
 // Opens or reopens the window: width x height pixels, depth 32, 1 or 2 pages. Flags: 64 makes
 // PSet, Line and DrawString blend by their colour's alpha like Put; 0 writes plainly.
-// Returns 0, or non-zero for a size below 1 or too large to allocate, a depth other than 32,
-// a page count outside 1..2, or a window that cannot be opened. The pages start cleared.
+// Returns 0, or non-zero for a side below 1 or above kMaxWindowSide, pages too large to
+// allocate, a depth other than 32, a page count outside 1..2, or a window that cannot be
+// opened. The pages start cleared.
 int ScreenRes(int width, int height, int depth, int pages, int flags);
 // Chooses the work and the visible page; a page number the window does not have is ignored.
 void PageSet(int work, int visible);
@@ -224,11 +227,13 @@ int FreeFile();
 int Open(int slot, const std::string& path, OpenMode mode);
 // Reads the next line of a kInput slot: up to a line feed (not included), a carriage return
 // right before it dropped; the last line needs no line feed. 3 when no line is left or a read
-// fails (line empty then).
+// fails, 4 when there is no memory for the line (line empty then). A line takes memory of its
+// own length and no more.
 int LineInput(int slot, std::string& line);
 // True when an input slot has no byte left to read, or when a binary slot's next byte (the one
 // after the last Get or PutBytes, the first byte after Open) lies at or past the file's end.
-// Also true for a slot that is not open.
+// Also true for a slot that is not open. False for an input slot whose read failed, so that the
+// next LineInput reports the failure.
 bool Eof(int slot);
 // Length of the open file in bytes, or -1.
 int64_t Lof(int slot);
@@ -246,6 +251,15 @@ int Close(int slot);
 int Kill(const std::string& path);
 // Renames a file over another name (replacing it); 3 on failure.
 int Rename(const std::string& from, const std::string& to);
+// Replaces the file at `path` (or creates it) with `bytes`, so that the path names the old file
+// or the whole new one at every moment, also when two processes save at once: the bytes go to a
+// new file beside it, made exclusively under a name of its own (".NAME~maze-save-" and eight
+// random hexadecimal digits, NAME cut to 100 bytes so that any name fits), which takes the old
+// file's permission bits, is flushed to disk and renamed over `path`. Returns 0; 2, with nothing
+// changed, when no file can be made in the folder or it cannot take the path's place (a directory
+// of that name); 3, with nothing changed, when writing or flushing fails. Nothing else in the
+// folder is touched; a save killed midway leaves its temporary file behind.
+int ReplaceFile(const std::string& path, std::string_view bytes);
 // True when the path names a regular file that can be opened for reading.
 bool IsReadableFile(const std::string& path);
 // The working directory, or the empty text when the host cannot tell it.
@@ -271,12 +285,14 @@ std::string Dir();
 
 // Reads a Windows bitmap into an existing image, converting its pixels to 0xAARRGGBB (alpha 255
 // where the file has no alpha channel), top row of the picture into row 0, clipped to the image.
-// Returns 0, 2 for a missing file, 1 for a file that is no acceptable bitmap or a null image.
+// Only the corner the image holds is decoded, so memory follows the image, not the file.
+// Returns 0, 2 for a missing file, 1 for a file that is no acceptable bitmap or a null image,
+// 3 when a read fails.
 int BLoad(const std::string& path, IMAGE* image);
 // The answer BLoad would give before decoding any pixel: 0 when the file's headers are
-// acceptable and its pixel rows lie inside it, 2 for a missing file, 1 otherwise. Reads the
-// headers only and allocates nothing, so that a caller can refuse a file before sizing an image
-// by its header.
+// acceptable and its pixel rows lie inside it, 2 for a missing file, 3 when a read fails, 1
+// otherwise. Reads the headers only and allocates nothing, so that a caller can refuse a file
+// before sizing an image by its header.
 int BLoadCheck(const std::string& path);
 
 }  // namespace platform

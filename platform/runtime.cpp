@@ -6,7 +6,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <limits>
+#include <new>
+#include <stdexcept>
 
 #include "platform/platform.h"
 
@@ -44,6 +47,61 @@ std::string AbortReport(int code, const Where& at) {
 void Abort(int code, const Where& at) {
   platform::WriteError(AbortReport(code, at));
   platform::End(code);
+}
+
+namespace {
+
+const ProcedureMark* innermost_mark = nullptr;  // the innermost live RT_PROCEDURE; null for none
+constexpr Where kUnmarked{0, "platform/runtime", "operator new"};  // the report outside them
+Where failed_allocation = kUnmarked;  // where the last failing operator new was asked
+bool allocation_failed = false;       // whether any operator new has failed
+
+// The new handler: notes where memory ran out and lets the allocation fail as usual, so that
+// code which catches std::bad_alloc (or asked with std::nothrow) answers for itself.
+void NoteFailedAllocation() {
+  failed_allocation = ProcedureMark::Innermost();
+  allocation_failed = true;
+  throw std::bad_alloc();
+}
+
+// The terminate handler: an allocation failure that nothing caught is runtime error 4 where the
+// allocation failed; anything else ends the program as the default handler does. An exception
+// that leaves a noexcept function is not always the current one here; one still in flight after
+// an allocation failed is taken for that failure.
+[[noreturn]] void EndUncaught() {
+  if (const std::exception_ptr uncaught = std::current_exception()) {
+    try {
+      std::rethrow_exception(uncaught);
+    } catch (const std::bad_alloc&) {
+      Abort(kOutOfMemory, failed_allocation);
+    } catch (const std::length_error&) {
+      Abort(kOutOfMemory, ProcedureMark::Innermost());
+    } catch (...) {
+    }
+  } else if (std::uncaught_exceptions() > 0 && allocation_failed) {
+    Abort(kOutOfMemory, failed_allocation);
+  }
+  std::abort();
+}
+
+// Both handlers are in place before main runs, in every program that links the runtime.
+[[maybe_unused]] const bool handlers_installed =
+    (std::set_new_handler(NoteFailedAllocation), std::set_terminate(EndUncaught), true);
+
+}  // namespace
+
+ProcedureMark::ProcedureMark(const char* module, const char* procedure)
+    : outer_(innermost_mark), module_(module), procedure_(procedure) {
+  innermost_mark = this;
+}
+
+ProcedureMark::~ProcedureMark() {
+  innermost_mark = outer_;
+}
+
+Where ProcedureMark::Innermost() {
+  if (innermost_mark == nullptr) return kUnmarked;
+  return Where{0, innermost_mark->module_, innermost_mark->procedure_};
 }
 
 namespace {

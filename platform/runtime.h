@@ -46,6 +46,34 @@ std::string AbortReport(int code, const Where& at);
 [[noreturn]] void Abort(int code, const Where& at);
 
 // ---------------------------------------------------------------------------------------------
+// Running out of memory
+//
+// Wherever the program runs out of memory the answer is runtime error 4. Code that answers in a
+// way of its own catches std::bad_alloc (or asks with std::nothrow) where it allocates; any other
+// std::bad_alloc (or std::length_error) that nothing catches ends the program with runtime error
+// 4, reported in the innermost procedure marked with RT_PROCEDURE when the allocation failed.
+
+// Marks the procedure it is written in, from there to its end, as the one that a report of
+// memory running out names (without a line: "in MODULE::PROCEDURE()").
+#define RT_PROCEDURE const ::rt::ProcedureMark rt_procedure_mark_(MODULE_NAME, __func__)
+
+class ProcedureMark {
+ public:
+  ProcedureMark(const char* module, const char* procedure);
+  ~ProcedureMark();
+  ProcedureMark(const ProcedureMark&) = delete;
+  ProcedureMark& operator=(const ProcedureMark&) = delete;
+
+  // The position that names the innermost marked procedure; operator new when none is marked.
+  static Where Innermost();
+
+ private:
+  const ProcedureMark* outer_;
+  const char* module_;
+  const char* procedure_;
+};
+
+// ---------------------------------------------------------------------------------------------
 // Conversions
 
 // Text to int32: blanks (space, tab) skipped, an optional sign, decimal digits up to the first

@@ -47,9 +47,6 @@ struct PageAllocator {
 // One page's pixels.
 using PageBuffer = std::vector<uint32_t, PageAllocator<uint32_t>>;
 
-// Largest page the platform allocates, in pixels (a 16384 x 16384 window).
-constexpr int64_t kMaxPagePixels = int64_t{kMaxImageSide} * kMaxImageSide;
-
 // What a page owes: the content it stands for but does not hold yet.
 enum class Owed { kNothing, kCopyOfOther, kZeros };
 
@@ -88,7 +85,9 @@ void Settle() {
 
 int ScreenRes(int width, int height, int depth, int pages, int flags) {
   if (width < 1 || height < 1 || depth != 32 || pages < 1 || pages > 2) return 1;
-  if (int64_t{width} * height > kMaxPagePixels) return 1;
+  // One rule for every backend, well inside what X11 can show (32767 a side); it also caps a
+  // page at 16384 x 16384 pixels.
+  if (width > kMaxWindowSide || height > kMaxWindowSide) return 1;
   PageBuffer fresh[2];
   try {
     for (int i = 0; i < pages; ++i) fresh[i].assign(static_cast<size_t>(width) * height, 0u);

@@ -6,10 +6,14 @@
 
 namespace platform::testing {
 
-// After `bytes` more bytes have been written through PutBytes, every further write fails: the
-// PutBytes call that crosses the limit writes the bytes up to it and returns 3 (file I/O error),
-// as a full disk would. A negative count removes the limit (the default).
+// After `bytes` more bytes have been written through PutBytes or ReplaceFile, every further
+// write fails: the call that crosses the limit writes the bytes up to it and returns 3 (file I/O
+// error), as a full disk would. A negative count removes the limit (the default).
 void FailWritesAfter(int64_t bytes);
+// The twin for reading: after `bytes` more bytes have been read from files (lines, Get, BLoad and
+// BLoadCheck alike), every further read fails as a disk's EIO would, the read that crosses the
+// limit getting the bytes up to it. A negative count removes the limit (the default).
+void FailReadsAfter(int64_t bytes);
 // Number of file slots currently open.
 int OpenFileCount();
 // Closes every open slot and ends a running directory search (a clean state between tests).

@@ -155,11 +155,11 @@ TEST_F(PropertyText, SaveWritesExactlyTheNewText) {
   PROPERTY_DATABASE_SAVE(db, "f.property");
   EXPECT_EQ(FileText("f.property"), "k=v");
 
-  // A temporary file left over from an interrupted save does not leak into the new file.
-  supporttest::WriteFile("f.property.saving", "stale bytes of an interrupted save");
+  // A file named like a temporary one is the user's: it neither leaks in nor goes away.
+  supporttest::WriteFile("f.property.saving", "the user's own bytes");
   PROPERTY_SAVE_RAW_BUFFER("new", "f.property");
   EXPECT_EQ(FileText("f.property"), "new");
-  EXPECT_FALSE(std::filesystem::exists("f.property.saving"));
+  EXPECT_EQ(FileText("f.property.saving"), "the user's own bytes");
   EXPECT_EQ(platform::testing::OpenFileCount(), 0);
 }
 
@@ -171,7 +171,6 @@ TEST_F(PropertyText, SaveThatCannotCreateItsFileChangesNothing) {
   PROPERTY_SAVE_RAW_BUFFER("x", "folder");  // a directory is no file to replace
   EXPECT_TRUE(std::filesystem::is_directory("folder"));
   EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::current_path() / "folder"));
-  EXPECT_FALSE(std::filesystem::exists("folder.saving"));
   PROPERTY_SAVE_RAW_BUFFER("x", "");
   // Nothing but the folder was ever created.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(std::filesystem::current_path()),
@@ -187,7 +186,10 @@ TEST_F(PropertyText, SaveThatFailsMidwayLeavesTheOldFileWhole) {
   platform::testing::FailWritesAfter(4);
   EXPECT_EQ(testsupport::ExitCodeOf([] { PROPERTY_SAVE_RAW_BUFFER("new=text", "f.property"); }), 3);
   EXPECT_EQ(FileText("f.property"), old);
-  EXPECT_FALSE(std::filesystem::exists("f.property.saving"));
+  // The temporary file is gone: f.property is all there is.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(std::filesystem::current_path()),
+                          std::filesystem::directory_iterator()),
+            1);
   EXPECT_EQ(platform::testing::OpenFileCount(), 0);
 
   PROPERTY_DATABASE_SET(db, "new", "text");

@@ -89,4 +89,17 @@ run_world "BOARD before TEXTURES" "$(make_world board-first "$list\n" \
 run_world "one texture" "$(make_world one-texture "a=textures/brick.bmp\n" \
   "TEXTURES=textures.property\nBOARD\n")" 1 "" 6 \
   "$(report 6 'out of bounds array access' 'engine/Board::GENERATEBOARDDB')"
-echo "PASS: the default world and 9 bad worlds"
+# Each window side is at most 16384 pixels, however few pixels the window has.
+run_world "a window 16384 wide" "$(make_world widest - "XDIM=16384\nYDIM=2\n")" 0 "Escape" 0 ""
+run_world "a window 65536 wide" "$(make_world too-wide - "XDIM=65536\nYDIM=4\n")" 0 "" 1 "$window"
+run_world "a window 16385 high" "$(make_world too-high - "XDIM=4\nYDIM=16385\n")" 0 "" 1 "$window"
+# A read that fails (reading /proc/self/mem from its start fails with EIO) is runtime error 3.
+unread=$(make_world unreadable-params - -)
+ln -s /proc/self/mem "$unread/params.property"
+run_world "a parameter file that cannot be read" "$unread" 0 "" 3 \
+  "$(report 3 'file I/O error' 'engine/Params::LOADPARAMS')"
+unread=$(make_world unreadable-bitmap "a=mem.bmp\n" "TEXTURES=textures.property\n")
+ln -s /proc/self/mem "$unread/mem.bmp"
+run_world "a bitmap that cannot be read" "$unread" 0 "" 3 \
+  "$(report 3 'file I/O error' 'engine/Textures::BMP_LOAD')"
+echo "PASS: the default world and 14 bad worlds"

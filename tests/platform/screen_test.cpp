@@ -67,9 +67,21 @@ TEST_F(Screen, ImpossibleImagesAndWindowsAreRefused) {
            {0, 1}, {1, 0}, {-1, 5}, {16385, 1}, {1, 16385}, {INT32_MIN, INT32_MIN}}) {
     EXPECT_EQ(platform::ImageCreate(w, h), nullptr) << w << " x " << h;
   }
-  for (auto [w, h] : std::vector<std::pair<int, int>>{
-           {0, 1}, {1, 0}, {-1, 5}, {INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}, {65536, 65536}})
+  // Each side of a window is at most 16384, however few pixels it has.
+  for (auto [w, h] : std::vector<std::pair<int, int>>{{0, 1},
+                                                      {1, 0},
+                                                      {-1, 5},
+                                                      {INT32_MIN, INT32_MIN},
+                                                      {INT32_MAX, INT32_MAX},
+                                                      {65536, 65536},
+                                                      {16385, 1},
+                                                      {1, 16385},
+                                                      {65536, 4},
+                                                      {268435456, 1}})
     EXPECT_NE(platform::ScreenRes(w, h, 32, 1, 0), 0) << w << " x " << h;
+  for (auto [w, h] : std::vector<std::pair<int, int>>{{16384, 1}, {1, 16384}})
+    EXPECT_EQ(platform::ScreenRes(w, h, 32, 1, 0), 0) << w << " x " << h;
+  platform::Screen(0);
   EXPECT_EQ(platform::ImageCreate(4, 4, 0, 24), nullptr);
   EXPECT_NE(platform::ScreenRes(4, 4, 16, 1, 0), 0);
   EXPECT_NE(platform::ScreenRes(4, 4, 32, 0, 0), 0);
