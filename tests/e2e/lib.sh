@@ -5,9 +5,19 @@ E2E_TMP=$(mktemp -d)
 E2E_XVFB_PID=""
 E2E_VIEWER_PID=""
 
+# Ends a process: SIGTERM, and SIGKILL when it is still there after two seconds.
+e2e_stop() {
+  kill "$1" 2>/dev/null || return 0
+  for _ in $(seq 20); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  kill -9 "$1" 2>/dev/null
+}
+
 e2e_cleanup() {
-  [ -n "$E2E_VIEWER_PID" ] && kill "$E2E_VIEWER_PID" 2>/dev/null
-  [ -n "$E2E_XVFB_PID" ] && kill "$E2E_XVFB_PID" 2>/dev/null
+  [ -n "$E2E_VIEWER_PID" ] && e2e_stop "$E2E_VIEWER_PID"
+  [ -n "$E2E_XVFB_PID" ] && e2e_stop "$E2E_XVFB_PID"
   rm -rf "$E2E_TMP"
 }
 trap e2e_cleanup EXIT
@@ -37,9 +47,10 @@ e2e_start_viewer() {
   E2E_VIEWER_PID=$!
 }
 
-# Prints the id of the viewer's window once it is mapped (waits up to 30 s).
+# Prints the id of the viewer's window once it is mapped (waits up to 60 s: a sanitized viewer on
+# a busy machine is slow to start).
 e2e_window() {
-  local id deadline=$((SECONDS + 30))
+  local id deadline=$((SECONDS + 60))
   while [ "$SECONDS" -lt "$deadline" ]; do
     id=$(xdotool search --onlyvisible --name '^Maze viewer' 2>/dev/null | head -n 1)
     if [ -n "$id" ]; then
