@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int64_t kMaxPixels = int64_t{1} << 19;
+constexpr int64_t kMaxPixels = int64_t{1} << 16;
 
 // Whether the program's reading of `text` stays inside the harness's limits. Lines and the
 // label/value split follow the parameter reader: lines end at a line feed, the label is the text
