@@ -60,8 +60,10 @@ inline void WriteFile(const std::string& path, std::string_view bytes) {
 }
 
 // The engine's globals and the headless platform at their start: no window, no open file, no
-// key waiting, a clock at 0, waits for a key answered with a blank, error reports silenced.
+// key waiting, a clock at 0, waits for a key answered with a blank, error reports silenced, the
+// images created from here on recorded.
 inline void Reset() {
+  platform::testing::TrackImages();
   RESETGLOBALS();
   platform::testing::CloseAllFiles();
   platform::Screen(0);
@@ -115,21 +117,17 @@ inline size_t LineCount(std::string_view text) {
   return lines + (!text.empty() && text.back() != '\n');
 }
 
-// The texture loader leaves the image of a label listed again allocated until the program ends,
-// as designed. The targets that load lists count those images themselves (ExpectOrphans) and
-// define __lsan_default_suppressions with this rule, so that the leak checker passes over the
-// images of BMP_LOAD only.
-inline constexpr char kOrphanedTextures[] = "leak:BMP_LOAD\n";
-
 // Resets, and stops with a finding unless the reset freed exactly the images of TEXTUREDB and
-// the input left at most `most` others behind (the images of labels listed again); `before` is
-// the number of live images when the input started.
+// the input left at most `most` others behind; `before` is the number of live images when the
+// input started. The texture loader leaves the image of a label listed again allocated until the
+// program ends, as designed; this frees those images, so that a long run does not gather them.
 inline void ResetCountingOrphans(long before, long most) {
   const long live = platform::LiveImageCount(), stored = TEXTUREDB.Count();
   Reset();
   const long orphans = platform::LiveImageCount() - before;
   if (orphans != live - stored - before) Finding("the reset freed other images", orphans);
   if (orphans > most) Finding("more images were left behind than lines were read", orphans);
+  platform::testing::DestroyTrackedImages();
 }
 
 inline void PutLe(std::string& out, uint32_t v, int bytes) {

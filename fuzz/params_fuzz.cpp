@@ -83,10 +83,6 @@ const char* const kFrameKeys[3][4] = {
 
 }  // namespace
 
-extern "C" const char* __lsan_default_suppressions() {
-  return fuzz::kOrphanedTextures;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   if (!WithinLimits(text)) return 0;

@@ -32,10 +32,6 @@ void CheckTextures() {
 
 }  // namespace
 
-extern "C" const char* __lsan_default_suppressions() {
-  return fuzz::kOrphanedTextures;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fuzz::InScratchFolder scratch;
   static const bool texture_set = (fuzz::WriteTextureSet(), true);

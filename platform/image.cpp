@@ -1,14 +1,24 @@
 // Image buffers in their fixed layout: a 32-byte header followed by the pixel rows.
 #include <new>
+#include <unordered_set>
+#include <vector>
 
 #include "platform/internal.h"
 #include "platform/platform.h"
+#include "platform/testing.h"
 
 namespace platform {
 
 namespace {
 
-long live_images = 0;  // images created and not yet destroyed
+long live_images = 0;   // images created and not yet destroyed
+bool tracking = false;  // whether the live images are recorded (a test hook, off in the program)
+
+// The live images created since tracking began (see testing.h).
+std::unordered_set<IMAGE*>& Tracked() {
+  static std::unordered_set<IMAGE*> images;
+  return images;
+}
 
 }  // namespace
 
@@ -37,17 +47,29 @@ IMAGE* ImageCreate(int width, int height, uint32_t fill, int depth) {
     for (size_t x = 0; x < pitch / 4; ++x) row[x] = x < static_cast<size_t>(width) ? fill : 0;
   }
   ++live_images;
+  if (tracking) Tracked().insert(image);
   return image;
 }
 
 void ImageDestroy(IMAGE* image) {
   if (image == nullptr) return;
   --live_images;
+  if (tracking) Tracked().erase(image);
   ::operator delete (image, std::align_val_t{16});
 }
 
 long LiveImageCount() {
   return live_images;
+}
+
+void testing::TrackImages() {
+  tracking = true;
+}
+
+long testing::DestroyTrackedImages() {
+  const std::vector<IMAGE*> images(Tracked().begin(), Tracked().end());
+  for (IMAGE* image : images) ImageDestroy(image);
+  return static_cast<long>(images.size());
 }
 
 namespace internal {

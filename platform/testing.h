@@ -1,5 +1,6 @@
-// Test hooks of the platform's file layer. Tests use them to provoke failures that a real disk
-// gives only rarely, and to check that code under test leaves no file open.
+// Test hooks of the platform's file layer and images. Tests use them to provoke failures that a
+// real disk gives only rarely, to check that code under test leaves no file open, and to free
+// images that the code under test leaves allocated by design.
 #pragma once
 
 #include <cstdint>
@@ -18,5 +19,9 @@ void FailReadsAfter(int64_t bytes);
 int OpenFileCount();
 // Closes every open slot and ends a running directory search (a clean state between tests).
 void CloseAllFiles();
+// From now on the platform records each image it creates, until the image is destroyed.
+void TrackImages();
+// Destroys every recorded image and returns how many there were.
+long DestroyTrackedImages();
 
 }  // namespace platform::testing
