@@ -47,8 +47,7 @@ grep -qx "No display to open the window on (.*" "$E2E_TMP/err" && grep -qxF "$re
   e2e_fail "without a display: $(cat "$E2E_TMP/err")"
 
 e2e_start_x
-command -v evilwm >/dev/null || e2e_fail "evilwm is not installed"
-evilwm -fn fixed >/dev/null 2>&1 &  # fullscreen asks the window manager
+e2e_start_wm  # fullscreen asks the window manager
 
 # SIGTERM while a texture waits for its key.
 e2e_start_viewer "$viewer" "$world"

@@ -41,6 +41,18 @@ e2e_start_x() {
   export DISPLAY=":$(head -n 1 "$E2E_TMP/display")"
 }
 
+# Starts the window manager and waits until it manages the screen: a viewer started before it
+# would map its window unmanaged and give itself the focus just as the manager reparents it.
+e2e_start_wm() {
+  command -v evilwm >/dev/null || e2e_fail "evilwm is not installed"
+  evilwm -fn fixed >/dev/null 2>&1 &
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+    sleep 0.05
+  done
+  e2e_fail "the window manager did not start"
+}
+
 # Starts the viewer in folder $2 (program $1), its output in $E2E_TMP/viewer.out and .err.
 e2e_start_viewer() {
   (cd "$2" && exec "$1" >"$E2E_TMP/viewer.out" 2>"$E2E_TMP/viewer.err") &
