@@ -66,10 +66,9 @@ void testing::TrackImages() {
   tracking = true;
 }
 
-long testing::DestroyTrackedImages() {
+void testing::DestroyTrackedImages() {
   const std::vector<IMAGE*> images(Tracked().begin(), Tracked().end());
   for (IMAGE* image : images) ImageDestroy(image);
-  return static_cast<long>(images.size());
 }
 
 namespace internal {

@@ -21,7 +21,7 @@ int OpenFileCount();
 void CloseAllFiles();
 // From now on the platform records each image it creates, until the image is destroyed.
 void TrackImages();
-// Destroys every recorded image and returns how many there were.
-long DestroyTrackedImages();
+// Destroys every recorded image.
+void DestroyTrackedImages();
 
 }  // namespace platform::testing
