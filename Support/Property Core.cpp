@@ -203,6 +203,11 @@ int32_t PROPERTY_DATABASE_DELETE(PROPERTY_STORE& PROPERTY_DB, std::string_view S
   return found;
 }
 
+void PROPERTY_APPEND(PROPERTY_STORE& PROPERTY_DB, PROPERTY_DB_TYPE RECORD) {
+  PROPERTY_INC_CAPACITY(PROPERTY_DB, 1);
+  PROPERTY_DB[PROPERTY_DB.UBound()] = std::move(RECORD);
+}
+
 void PROPERTY_DATABASE_MERGE(PROPERTY_STORE& PROPERTY_DB, PROPERTY_STORE& RECORDS) {
   PROPERTY_BUBBLE_SORT(RECORDS);
   // Of each run of equal labels the last record counts. Labels already stored take its value
@@ -322,15 +327,6 @@ void Pause() {
   SIMPLESLEEP(VGA_TABLE, message, 15);
 }
 
-// Grows the store by one record at the end holding LABEL and VALUE, with ITERATOR -1.
-void AppendRecord(PROPERTY_STORE& PROPERTY_DB, std::string_view LABEL, std::string_view VALUE) {
-  PROPERTY_INC_CAPACITY(PROPERTY_DB, 1);
-  PROPERTY_DB_TYPE& record = PROPERTY_DB[PROPERTY_DB.UBound()];
-  record.ITERATOR = -1;
-  record.LABEL.assign(LABEL);
-  record.VALUE.assign(VALUE);
-}
-
 // The next line of TEXT from AT on: up to the next CR LF, or to the end when there is none.
 // AT moves past the line and its line break.
 std::string_view NextLine(std::string_view TEXT, size_t& AT) {
@@ -347,7 +343,8 @@ std::string_view NextLine(std::string_view TEXT, size_t& AT) {
 void AppendWords(PROPERTY_STORE& PROPERTY_DB, std::string_view TEXT) {
   size_t at = 0, blank = TEXT.find(' '), line_break = TEXT.find(kLineBreak);
   const auto append = [&PROPERTY_DB](std::string_view word) {
-    AppendRecord(PROPERTY_DB, rt::Hex(static_cast<uint32_t>(PROPERTY_DB.Count()) + 1), word);
+    PROPERTY_APPEND(PROPERTY_DB, {-1, rt::Hex(static_cast<uint32_t>(PROPERTY_DB.Count()) + 1),
+                                  std::string(word), nullptr});
   };
   while (at < TEXT.size()) {
     if (blank < at) blank = TEXT.find(' ', at);
@@ -390,7 +387,7 @@ void PROPERTY_DATABASE_IMPORT(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER) 
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
     const std::string_view label = line.substr(0, equals), value = line.substr(equals + 1);
-    AppendRecord(PROPERTY_DB, label, value);
+    PROPERTY_APPEND(PROPERTY_DB, {-1, std::string(label), std::string(value), nullptr});
     platform::Color(kImportColour);
     std::string shown = "\"";
     shown.append(label).append("\"=\"").append(value).append("\"");

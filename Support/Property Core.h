@@ -98,6 +98,10 @@ PROPERTY_DB_TYPE PROPERTY_SET(PROPERTY_STORE& PROPERTY_DB, std::string_view LABE
                               std::string_view VALUE);
 // Removes the record labelled SNAME (its image is not destroyed); its former index, or -1.
 int32_t PROPERTY_DATABASE_DELETE(PROPERTY_STORE& PROPERTY_DB, std::string_view SNAME);
+// Adds RECORD after the last record, whatever its label: the store is out of label order until
+// it is sorted, or merged into another (records gathered for PROPERTY_DATABASE_MERGE). Runtime
+// error 4 when memory runs out.
+void PROPERTY_APPEND(PROPERTY_STORE& PROPERTY_DB, PROPERTY_DB_TYPE RECORD);
 // Stores every record of RECORDS (in any order) as PROPERTY_DATABASE_SET of its label and value
 // followed by writing its IMAGE into the stored record would, one record after another: a label
 // listed twice takes its later value and image, a label already stored keeps its slot and

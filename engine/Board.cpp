@@ -25,10 +25,7 @@ std::string PICKTEXTURE(const rt::Where& at) {
 
 // Notes cell (x, y) as solid with texture TEX in WALLS, the board's walls in the order drawn.
 void ADDWALL(PROPERTY_STORE& WALLS, int32_t x, int32_t y, std::string TEX) {
-  PROPERTY_INC_CAPACITY(WALLS, 1);
-  PROPERTY_DB_TYPE& wall = WALLS[WALLS.UBound()];
-  wall.LABEL = CellLabel(x, y).View();
-  wall.VALUE = std::move(TEX);
+  PROPERTY_APPEND(WALLS, {-1, std::string(CellLabel(x, y).View()), std::move(TEX), nullptr});
 }
 
 }  // namespace

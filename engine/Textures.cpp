@@ -99,8 +99,7 @@ void LOADTEXTUREDB(const std::string& FILENAME) {
     platform::IMAGE* PIC = BMP_LOAD(SUFFIX("=", R));
     TEXTUREROTATE(PIC);
     LABEL = PREFIX("=", R);
-    PROPERTY_INC_CAPACITY(TEXTURES, 1);
-    TEXTURES[TEXTURES.UBound()] = PROPERTY_DB_TYPE{-1, LABEL, rt::StrAddress(PIC), PIC};
+    PROPERTY_APPEND(TEXTURES, {-1, LABEL, rt::StrAddress(PIC), PIC});
   }
   RT_CHECK(platform::Close(slot.MODE));
   if (TEXTURES.Count() == 0) return;
