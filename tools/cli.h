@@ -1,10 +1,12 @@
 // The command-line answers every tool gives: --help prints the usage on the standard output,
-// --version the program's name and version; either ends the program with exit code 0.
+// --version the program's name and version; either ends the program with exit code 0. A command
+// line the tool cannot take ends it with the problem and the usage on the standard error stream.
 #pragma once
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace cli {
 
@@ -21,6 +23,14 @@ inline void AnswerHelpAndVersion(int argc, char** argv, const char* program, con
       std::exit(0);
     }
   }
+}
+
+// Prints "PROGRAM: PROBLEM" and the usage on the standard error stream and ends the program
+// with exit code `code`.
+[[noreturn]] inline void Refuse(const char* program, const char* usage, const std::string& problem,
+                                int code) {
+  std::fprintf(stderr, "%s: %s\n%s", program, problem.c_str(), usage);
+  std::exit(code);
 }
 
 }  // namespace cli

@@ -214,8 +214,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--check") == 0) {
       check = true;
     } else {
-      std::fprintf(stderr, "maze-bench: unknown argument %s\n%s", argv[i], kUsage);
-      return 64;
+      cli::Refuse("maze-bench", kUsage, std::string("unknown argument ") + argv[i], 64);
     }
   }
   LoadWorld(dir);

@@ -41,8 +41,7 @@ constexpr char kUsage[] =
     "  --help, --version\n";
 
 [[noreturn]] void Usage(const std::string& problem) {
-  std::fprintf(stderr, "maze-property: %s\n%s", problem.c_str(), kUsage);
-  std::exit(2);
+  cli::Refuse("maze-property", kUsage, problem, 2);
 }
 
 // Writes `text` and a line feed to the standard output.

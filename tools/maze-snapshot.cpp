@@ -60,8 +60,7 @@ constexpr char kUsage[] =
     "  --help, --version\n";
 
 [[noreturn]] void Usage(const std::string& problem) {
-  std::fprintf(stderr, "maze-snapshot: %s\n%s", problem.c_str(), kUsage);
-  std::exit(64);
+  cli::Refuse("maze-snapshot", kUsage, problem, 64);
 }
 
 std::vector<std::string> SplitCommas(const std::string& text) {
