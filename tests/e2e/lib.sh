@@ -27,11 +27,13 @@ e2e_fail() {
   exit 1
 }
 
-# Starts Xvfb on a free display and exports DISPLAY.
+# Starts Xvfb on a free display and exports DISPLAY. The server must not reset when its last
+# client leaves: while it resets it refuses connections, and the tests' own probes (xdotool, xprop)
+# come and go while the viewer is connecting.
 e2e_start_x() {
   command -v Xvfb >/dev/null || e2e_fail "Xvfb is not installed"
   command -v xdotool >/dev/null || e2e_fail "xdotool is not installed"
-  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$E2E_TMP/display" >/dev/null 2>&1 &
+  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$E2E_TMP/display" >/dev/null 2>&1 &
   E2E_XVFB_PID=$!
   for _ in $(seq 100); do
     [ -s "$E2E_TMP/display" ] && break
