@@ -11,6 +11,8 @@
 // The start of start-up: checks the processor, captures the command line, opens the first
 // window, sets the defaults and the file table, and opens the two-page window.
 void STARTUP_BEGIN();
+// The defaults of start-up: the 640 x 480 view, GAMMA, the file table and REGS.
+void STARTUP_DEFAULTS();
 // Seeds the random generator from Timer().
 void STARTUP_SEED();
 // The end of start-up: HVAL from the default width, the BOARD array, the parameter file, then

@@ -49,20 +49,14 @@ bool WithinLimits(std::string_view text) {
   return refused || width * height <= kMaxPixels;
 }
 
-// What STARTUP_BEGIN does, with its two 640 x 480 windows opened at 16 x 12 instead: the defaults
-// become 16 x 12 (PPL 16, and so HVAL 8), which the input's own lines override as usual.
+// What STARTUP_BEGIN does, without its first window and with the view window at 16 x 12: the
+// defaults become 16 x 12 (PPL 16, and so HVAL 8), which the input's own lines override as usual.
 void StartSmall() {
-  const rt::Where here{__LINE__, "fuzz/params", "StartSmall"};
   CHECKPROCESSOR();
   CAPTURECOMMANDLINE();
-  BOGUS = PROPERTY_DB_TYPE{-1, "", "", nullptr};
+  STARTUP_DEFAULTS();
   XDIM = PPL = 16;
   YDIM = 12;
-  GAMMA = 2.2;
-  FILEMODE.Redim(0, 255, here);
-  FILEMODE.At(PARAMMODE, here) = FILETYPE{0, "params.property"};
-  FILEMODE.At(TEXTUREMODE, here) = FILETYPE{0, "textures.property"};
-  REGS.Redim(0, 4, here);
   if (platform::ScreenRes(XDIM, YDIM, 32, 2, 0) != 0) fuzz::Finding("no 16 x 12 window");
   platform::PageSet(1, 0);
 }

@@ -53,7 +53,9 @@ struct Header {
   uint32_t colours_used;  // palette entries (0: all that the bit count allows)
   uint32_t masks[4];      // red, green, blue, alpha; alpha 0 when the header has none
 
-  int64_t Stride() const { return (width * bits + 31) / 32 * 4; }
+  int64_t Stride() const { return RowBytes(width); }
+  // The bytes of a pixel row `columns` wide, padded to 4 bytes.
+  int64_t RowBytes(int64_t columns) const { return (columns * bits + 31) / 32 * 4; }
   int64_t PaletteEntries() const { return colours_used != 0 ? colours_used : int64_t{1} << bits; }
   // Where the headers, the masks and the palette end.
   int64_t HeadersEnd() const {
@@ -129,17 +131,8 @@ class BitmapFile {
   // Reads size bytes at the offset: 0; 1 when the file ends first (the rest reads as 0); 3 when
   // a read fails.
   int Read(int64_t offset, void* buffer, size_t size) const {
-    auto* bytes = static_cast<char*>(buffer);
-    size_t done = 0;
-    while (done < size) {
-      const ssize_t n =
-          internal::ReadAt(fd_, bytes + done, size - done, offset + static_cast<int64_t>(done));
-      if (n < 0) return 3;
-      if (n == 0) break;
-      done += static_cast<size_t>(n);
-    }
-    std::memset(bytes + done, 0, size - done);
-    return done == size ? 0 : 1;
+    const ssize_t done = internal::ReadFull(fd_, buffer, size, offset);
+    return done < 0 ? 3 : static_cast<size_t>(done) == size ? 0 : 1;
   }
 
  private:
@@ -211,7 +204,7 @@ bool AnyFourthByte(const BitmapFile& file, const Header& h, bool& failed) {
 int CropFile(const BitmapFile& file, const Header& h, int64_t width, int64_t height,
              std::string& out) {
   const int64_t headers = h.HeadersEnd();
-  const int64_t stride = (width * h.bits + 31) / 32 * 4;
+  const int64_t stride = h.RowBytes(width);
   out.assign(static_cast<size_t>(headers + stride * height), '\0');
   if (file.Read(0, out.data(), static_cast<size_t>(headers)) == 3) return 3;
   PutU32(out, 2, static_cast<uint32_t>(out.size()));

@@ -134,19 +134,13 @@ int LongLine(Slot& s, std::string& line) {
   } catch (const std::length_error&) {
     return 4;
   }
-  size_t got = 0;
-  while (got < length) {
-    const ssize_t n =
-        internal::ReadAt(s.fd, line.data() + got, length - got, start + static_cast<int64_t>(got));
-    if (n < 0) {
-      line.clear();
-      s.at_end = s.read_error = true;
-      return 3;
-    }
-    if (n == 0) break;  // the file shrank meanwhile
-    got += static_cast<size_t>(n);
+  const ssize_t got = internal::ReadFull(s.fd, line.data(), length, start);
+  if (got < 0) {
+    line.clear();
+    s.at_end = s.read_error = true;
+    return 3;
   }
-  line.resize(got);
+  line.resize(static_cast<size_t>(got));  // shorter when the file shrank meanwhile
   DropCarriageReturn(line, fed);
   s.offset = end + (fed ? 1 : 0);
   s.at_end = false;
@@ -287,17 +281,9 @@ int Get(int slot, int64_t position, void* buffer, size_t size, size_t* got) {
   Slot* s = OpenSlot(slot);
   if (s == nullptr || s->mode == OpenMode::kInput || !ValidRange(position, size)) return 1;
   if (size > 0 && buffer == nullptr) return 1;
-  auto* bytes = static_cast<uint8_t*>(buffer);
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t n = internal::ReadAt(s->fd, bytes + done, size - done,
-                                       position - 1 + static_cast<int64_t>(done));
-    if (n < 0) return 3;
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
-  }
-  if (done < size) std::memset(bytes + done, 0, size - done);
-  if (got != nullptr) *got = done;
+  const ssize_t done = internal::ReadFull(s->fd, buffer, size, position - 1);
+  if (done < 0) return 3;
+  if (got != nullptr) *got = static_cast<size_t>(done);
   s->offset = position - 1 + static_cast<int64_t>(size);
   return 0;
 }
@@ -452,6 +438,19 @@ ssize_t ReadAt(int fd, void* buffer, size_t size, int64_t offset) {
   } while (n < 0 && errno == EINTR);
   if (n > 0 && read_budget >= 0) read_budget -= n;
   return n;
+}
+
+ssize_t ReadFull(int fd, void* buffer, size_t size, int64_t offset) {
+  auto* bytes = static_cast<char*>(buffer);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ReadAt(fd, bytes + done, size - done, offset + static_cast<int64_t>(done));
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  std::memset(bytes + done, 0, size - done);
+  return static_cast<ssize_t>(done);
 }
 
 int OpenRegularFile(const std::string& path, int flags) {

@@ -44,6 +44,10 @@ void ResetConsole();
 // number read, 0 at the end, -1 when the read fails. Every read of file content in the platform
 // goes through here, and so through the read limit of FailReadsAfter (platform/testing.h).
 ssize_t ReadAt(int fd, void* buffer, size_t size, int64_t offset);
+// Reads size bytes at the 0-based offset through ReadAt, in as many reads as it takes: the
+// number read (fewer when the file ends first, the rest of the buffer then set to 0), or -1 when
+// a read fails.
+ssize_t ReadFull(int fd, void* buffer, size_t size, int64_t offset);
 // Opens a regular file with the open(2) flags given (O_CLOEXEC added); -1 for an empty path, a
 // path holding a zero byte, a directory or other non-regular file, or any failure to open.
 int OpenRegularFile(const std::string& path, int flags);
