@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/Globals.h"
 
@@ -37,6 +38,8 @@ void CONSTRAINVIEW();
 // ----- parameter file (Params.cpp) -----
 // Reads the parameter file FILENAME line by line, applying each known key as it is read.
 void LOADPARAMS(const std::string& FILENAME);
+// The labels of every key the parameter file knows, in the order a line's label is tested.
+std::vector<std::string> PARAMETERKEYS();
 // The current value of a parameter as text; empty for BOARD and unknown labels.
 std::string LABEL2VALUE(const std::string& LABEL);
 // Start of a span SUBJECTSPAN long whose PERCENTILE point meets that of a span CONTAINERSPAN

@@ -1,6 +1,7 @@
 // The parameter file: one label=value line per setting, read once at start-up. Two keys start
 // work instead of setting a number: TEXTURES loads a texture list and BOARD generates the board.
 #include <cmath>
+#include <vector>
 
 #include "Support/String Support.h"
 #include "engine/Engine.h"
@@ -9,50 +10,52 @@ static constexpr char MODULE_NAME[] = "engine/Params";
 
 namespace {
 
-// The desktop window's keys, which the platform keeps and the engine never reads: FULLSCREEN
-// and VSYNC (1 on, 0 off), MOUSESCALE (counts per pixel of pointer motion) and SCREENSHOTS (a
-// folder). Other labels are skipped.
-void APPLYDESKTOPPARAM(const std::string& LABEL, const std::string& VALUE_TEXT) {
-  if (LABEL == "FULLSCREEN") {
-    platform::SetFullscreen(rt::ValInt(VALUE_TEXT) != 0);
-  } else if (LABEL == "VSYNC") {
-    platform::SetVsync(rt::ValInt(VALUE_TEXT) != 0);
-  } else if (LABEL == "MOUSESCALE") {
-    platform::SetMouseScale(rt::Val(VALUE_TEXT));
-  } else if (LABEL == "SCREENSHOTS") {
-    platform::SetScreenshotFolder(VALUE_TEXT);
-  }
-}
+// One key of the parameter file: its label and what a line with that label does with its value.
+struct PARAMKEY {
+  const char* LABEL;
+  void (*APPLY)(const std::string& VALUE_TEXT);
+};
 
-// Applies one key to its value; unknown labels are skipped. Keys are tested in table order.
-// Reads: XDIM. Writes: the global the key names.
+// Every key the reader knows, in the order a label is tested against them: the documented keys
+// first, then the extensions, which a file without them never meets. The desktop window's keys
+// (FULLSCREEN and VSYNC, 1 on and 0 off; MOUSESCALE, counts per pixel of pointer motion;
+// SCREENSHOTS, a folder) are kept by the platform; the engine never reads them.
+// Reads: XDIM (for HVAL). Writes: the global each key names.
+constexpr PARAMKEY PARAMKEYS[] = {
+    {"XDIM", [](const std::string& V) { XDIM = rt::ValInt(V); }},
+    {"YDIM", [](const std::string& V) { YDIM = rt::ValInt(V); }},
+    {"HVAL", [](const std::string& V) { HVAL = rt::RoundInt(XDIM * rt::Val(V)); }},
+    {"PPL", [](const std::string& V) { PPL = rt::ValInt(V); }},
+    {"GAMMA", [](const std::string& V) { GAMMA = rt::Val(V); }},
+    {"TEXTURES", [](const std::string& V) { LOADTEXTUREDB(V); }},
+    {"BOARD", [](const std::string&) { GENERATEBOARDDB(); }},
+    {"TURNRATE", [](const std::string& V) { TURNRATE = rt::Val(V); }},
+    {"FWMOVERATE", [](const std::string& V) { FWMOVERATE = rt::Val(V); }},
+    {"REVMOVERATE", [](const std::string& V) { REVMOVERATE = rt::Val(V); }},
+    // ----- extensions -----
+    {"FULLSCREEN", [](const std::string& V) { platform::SetFullscreen(rt::ValInt(V) != 0); }},
+    {"VSYNC", [](const std::string& V) { platform::SetVsync(rt::ValInt(V) != 0); }},
+    {"MOUSESCALE", [](const std::string& V) { platform::SetMouseScale(rt::Val(V)); }},
+    {"SCREENSHOTS", [](const std::string& V) { platform::SetScreenshotFolder(V); }},
+};
+
+// Applies one line's key to its value; a label that is no key is skipped.
 void APPLYPARAM(const std::string& LABEL, const std::string& VALUE_TEXT) {
-  if (LABEL == "XDIM") {
-    XDIM = rt::ValInt(VALUE_TEXT);
-  } else if (LABEL == "YDIM") {
-    YDIM = rt::ValInt(VALUE_TEXT);
-  } else if (LABEL == "HVAL") {
-    HVAL = rt::RoundInt(XDIM * rt::Val(VALUE_TEXT));
-  } else if (LABEL == "PPL") {
-    PPL = rt::ValInt(VALUE_TEXT);
-  } else if (LABEL == "GAMMA") {
-    GAMMA = rt::Val(VALUE_TEXT);
-  } else if (LABEL == "TEXTURES") {
-    LOADTEXTUREDB(VALUE_TEXT);
-  } else if (LABEL == "BOARD") {
-    GENERATEBOARDDB();
-  } else if (LABEL == "TURNRATE") {
-    TURNRATE = rt::Val(VALUE_TEXT);
-  } else if (LABEL == "FWMOVERATE") {
-    FWMOVERATE = rt::Val(VALUE_TEXT);
-  } else if (LABEL == "REVMOVERATE") {
-    REVMOVERATE = rt::Val(VALUE_TEXT);
-  } else {
-    APPLYDESKTOPPARAM(LABEL, VALUE_TEXT);
+  for (const PARAMKEY& key : PARAMKEYS) {
+    if (LABEL == key.LABEL) {
+      key.APPLY(VALUE_TEXT);
+      return;
+    }
   }
 }
 
 }  // namespace
+
+std::vector<std::string> PARAMETERKEYS() {
+  std::vector<std::string> labels;
+  for (const PARAMKEY& key : PARAMKEYS) labels.emplace_back(key.LABEL);
+  return labels;
+}
 
 FILETYPE& OPENLIST(int32_t SLOT, const std::string& FILENAME, const rt::Where& at) {
   FILETYPE& slot = FILEMODE.At(SLOT, at);

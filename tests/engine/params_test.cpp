@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "engine/Engine.h"
@@ -148,6 +150,26 @@ TEST_F(Params, ABoardBeforeTwoTexturesIsOutOfBounds) {
     WriteFile("params.property", text);
     EXPECT_EQ(testsupport::ExitCodeOf([] { LOADPARAMS("params.property"); }), 6) << text;
     EXPECT_EQ(BOARDDB.Count(), 0) << text;
+  }
+}
+
+// The README's table of keys and the man page name every key the reader knows, so that a key
+// added to the reader cannot be left undocumented.
+TEST(ParamKeys, EveryKeyIsDocumentedInTheReadmeAndTheManPage) {
+  const auto read = [](const std::string& path) {
+    std::ifstream file(std::string(MAZE_SOURCE_DIR) + "/" + path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  };
+  const std::string readme = read("README.md"), man = read("docs/man/maze-viewer.6");
+  ASSERT_FALSE(readme.empty());
+  ASSERT_FALSE(man.empty());
+  for (const std::string& key : PARAMETERKEYS()) {
+    EXPECT_NE(readme.find("| `" + key + "` |"), std::string::npos) << key << " in README.md";
+    const bool in_man = man.find("\n.BI " + key + "= ") != std::string::npos ||
+                        man.find("\n.B " + key + "\n") != std::string::npos;
+    EXPECT_TRUE(in_man) << key << " in maze-viewer.6";
   }
 }
 
