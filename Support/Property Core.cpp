@@ -29,6 +29,18 @@ bool PROPERTY_STORE::Reallocate(int32_t capacity) {
   return true;
 }
 
+bool PROPERTY_STORE::Grow(int32_t count) {
+  // Doubling first; where that finds no memory, growths of a half, a quarter, ... a sixteenth,
+  // each still a fixed fraction of the store, so that appends stay linear in every case.
+  for (int shift = 0; shift <= 4; ++shift) {
+    const int64_t step = std::max<int64_t>(capacity_ >> shift, int64_t{count} - capacity_);
+    if (Reallocate(static_cast<int32_t>(std::min<int64_t>(capacity_ + step, INT32_MAX))))
+      return true;
+    if (capacity_ + step <= count) return false;  // not even the records themselves fit
+  }
+  return false;
+}
+
 void PROPERTY_STORE::Resize(int32_t count, const rt::Where& at) {
   if (count <= 0) {
     records_.reset();
@@ -36,9 +48,7 @@ void PROPERTY_STORE::Resize(int32_t count, const rt::Where& at) {
     return;
   }
   if (count > capacity_) {
-    const int32_t doubled = capacity_ > INT32_MAX / 2 ? INT32_MAX : 2 * capacity_;
-    if (!(count < doubled && Reallocate(doubled)) && !Reallocate(count))
-      rt::Abort(rt::kOutOfMemory, at);
+    if (!Grow(count)) rt::Abort(rt::kOutOfMemory, at);
     count_ = count;  // the slots past the old records are blank
     return;
   }

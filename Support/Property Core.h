@@ -22,8 +22,9 @@ struct PROPERTY_DB_TYPE {
 };
 
 // A store: records at 0..UBound() in label order. Its storage grows and shrinks geometrically:
-// a growth at least doubles it, and once a quarter or less of it is in use it is cut to twice
-// the records, so n appends cost O(n) record moves. Slots past the last record stay blank.
+// a growth doubles it (where memory is short, adds at least a sixteenth of it), and once a
+// quarter or less of it is in use it is cut to twice the records, so n appends cost O(n) record
+// moves. Slots past the last record stay blank.
 // Records move whole between slots, and a slot that a move leaves behind is reset to the blank
 // record.
 class PROPERTY_STORE {
@@ -48,11 +49,15 @@ class PROPERTY_STORE {
 
   // Resizes to exactly `count` records, keeping those that stay in range: new records are blank,
   // dropped ones are reset (their texts released), and an empty store releases its storage. A
-  // growth that gets no memory, not even for exactly `count` records, stops the program with
-  // runtime error 4 reported at `at`; a shrink that gets none keeps the larger storage.
+  // growth that gets no memory (see Grow) stops the program with runtime error 4 reported at
+  // `at`; a shrink that gets none keeps the larger storage.
   void Resize(int32_t count, const rt::Where& at);
 
  private:
+  // Gives the store room for `count` records (more than its capacity): twice the capacity, or
+  // where memory is short the largest of 1.5, 1.25, 1.125 and 1.0625 times it that can be had;
+  // false when none of them (nor room for exactly `count`) can.
+  bool Grow(int32_t count);
   // Moves the records into fresh storage of `capacity` slots; false when there is no memory.
   bool Reallocate(int32_t capacity);
 

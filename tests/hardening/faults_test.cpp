@@ -168,3 +168,19 @@ TEST_F(Faults, ALongLineCostsItsOwnSizeUnderAnAddressSpaceLimit) {
 }
 
 }  // namespace
+
+TEST_F(Faults, AStoreThatCannotDoubleStillGrowsByAFractionOfItself) {
+  // Room for 42 Ki records: the doubling from 16 Ki to 32 Ki records (48 Ki held during the move)
+  // fails, and the 3616 appends past 16 Ki must not each reallocate the whole store.
+  constexpr int32_t kRecords = 20000;
+  constexpr size_t kLimit = 42000 * sizeof(PROPERTY_DB_TYPE);
+  EXPECT_EXIT(
+      {
+        PROPERTY_STORE store;
+        allocmeter::Start();
+        allocmeter::Limit(kLimit);
+        while (store.Count() < kRecords) PROPERTY_INC_CAPACITY(store, 1);
+        std::exit(allocmeter::Bytes() < 4 * kLimit ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+}
