@@ -13,7 +13,9 @@ double GetClock();
 // Answers the program's waits for a key. A program waits when it polls Inkey twice in a row
 // without a Flip in between and finds the buffer empty both times; the second poll then gets
 // `key`. The frame loop polls until the buffer is empty and flips before it polls again, so it
-// never receives an automatic key. An empty text turns automatic answers off (the default).
+// never receives an automatic key. The default answer is Enter, so that a program's pauses,
+// prompts and texture confirmations end by themselves (a prompt with what was typed so far); an
+// empty text turns automatic answers off, for tests that need a real wait.
 void SetAutoAnswer(std::string key);
 // Number of automatic answers given so far.
 long AutoAnswerCount();

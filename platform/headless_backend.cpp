@@ -4,17 +4,18 @@
 
 #include "platform/backend.h"
 #include "platform/headless.h"
+#include "platform/platform.h"
 
 namespace platform {
 
 namespace {
 
-double clock_seconds = 0.0;  // the virtual clock; Sleep advances it
-std::string auto_answer;     // the key that answers a wait; empty for none
-long auto_answers = 0;       // automatic answers given
-long presents = 0;           // Present calls
-bool window_open = false;    // OpenWindow succeeded and CloseWindow has not run since
-bool fail_windows = false;   // OpenWindow fails while set
+double clock_seconds = 0.0;        // the virtual clock; Sleep advances it
+std::string auto_answer = kEnter;  // the key that answers a wait; empty for none
+long auto_answers = 0;             // automatic answers given
+long presents = 0;                 // Present calls
+bool window_open = false;          // OpenWindow succeeded and CloseWindow has not run since
+bool fail_windows = false;         // OpenWindow fails while set
 
 }  // namespace
 
