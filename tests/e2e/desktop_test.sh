@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The viewer as a desktop program: without a display it ends with the README's report and a
-# hint; signals end it at once with 128 + the signal's number; F12 saves the frame as shown;
+# hint; signals end it at once with 128 + the signal's number, and a reader of its output that
+# has gone does not end it; F12 saves the frame as shown;
 # the captured pointer turns the view; F11 fills the screen and gives the window back; VSYNC=1
 # keeps the frame rate near 60 per second.
 # Usage: desktop_test.sh VIEWER DATA-DIR README
@@ -54,6 +55,26 @@ e2e_start_viewer "$viewer" "$world"
 e2e_window >/dev/null
 sleep 0.5
 expect_signal_end TERM 143
+e2e_start_viewer "$viewer" "$world"
+e2e_window >/dev/null
+expect_signal_end HUP 129
+
+# The standard output read by a program that leaves after one line (`maze-viewer | head -n1`):
+# the second picture's line finds no reader, and the viewer goes on.
+mkdir -p "$E2E_TMP/empty" && : >"$E2E_TMP/empty/params.property"
+mkfifo "$E2E_TMP/out"
+head -n 1 <"$E2E_TMP/out" >/dev/null &
+(cd "$E2E_TMP/empty" && exec "$viewer" >"$E2E_TMP/out" 2>"$E2E_TMP/viewer.err") &
+E2E_VIEWER_PID=$!
+e2e_keys F12
+sleep 0.5
+e2e_keys F12 F12
+sleep 0.5
+kill -0 "$E2E_VIEWER_PID" 2>/dev/null || e2e_fail "a closed output ended the viewer"
+pictures=("$E2E_TMP"/empty/maze-*.png)
+[ ${#pictures[@]} = 3 ] || e2e_fail "three F12 presses saved ${#pictures[@]} pictures"
+e2e_keys Escape
+e2e_expect_exit 0 10
 
 # The maze.
 e2e_start_viewer "$viewer" "$world"
@@ -93,4 +114,4 @@ sleep 1
 [ "$(window_size)" = 640x480 ] || e2e_fail "F11 again: window $(window_size)"
 
 expect_signal_end INT 130
-echo "PASS: no display, signals, frame rate $fps/s, screenshots, pointer, fullscreen"
+echo "PASS: no display, signals, a closed output, frame rate $fps/s, screenshots, pointer, fullscreen"
