@@ -9,11 +9,19 @@
 // keyboard buffer when the first frame's controls run. The outputs describe the last frame drawn,
 // before its page was cleared: --raw the work page's bytes (B, G, R, X per pixel, rows top to
 // bottom), --bmp the same as a 32-bit BMP, --board the board records as label=value lines joined by
-// CR LF, --state the parameters and the viewer's pose. A runtime error ends it like the viewer,
-// with the same report and code.
+// CR LF, --state the parameters and the viewer's pose. Output names are taken from the working
+// directory the program was started in, and each output is written whole under a temporary name
+// and then renamed, so a full disk leaves an existing output as it was. A runtime error ends it
+// like the viewer, with the same report and code.
+//
+// Exit codes: 0 after the last frame or a quit key; 64 for bad arguments (with the usage); 66
+// when DIR cannot be entered; 74 when an output cannot be written; otherwise the viewer's
+// runtime-error number.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +30,7 @@
 #include "platform/headless.h"
 #include "tools/bmp-writer.h"
 #include "tools/cli.h"
+#include "tools/safe_file.h"
 
 namespace {
 
@@ -57,7 +66,10 @@ constexpr char kUsage[] =
     "  --bmp FILE       the last frame's page as a BMP\n"
     "  --board FILE     the board as label=value lines joined by CR LF\n"
     "  --state FILE     the parameters and the viewer's pose\n"
-    "  --help, --version\n";
+    "  --help, --version\n"
+    "Output names are taken from the working directory maze-snapshot was started in.\n"
+    "Exit codes: 0 done; 64 bad arguments; 66 DIR cannot be entered; 74 an output cannot be\n"
+    "written; otherwise the viewer's runtime-error number, with its report.\n";
 
 [[noreturn]] void Usage(const std::string& problem) {
   cli::Refuse("maze-snapshot", kUsage, problem, 64);
@@ -73,11 +85,23 @@ std::vector<std::string> SplitCommas(const std::string& text) {
   return parts;
 }
 
+// A finite number; anything else (no number, trailing bytes, NaN, an infinity or a value past
+// the double range) is refused with the usage.
 double ParseNumber(const std::string& text, const char* what) {
   char* end = nullptr;
   const double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0') Usage(std::string("bad ") + what + ": " + text);
+  if (text.empty() || *end != '\0' || !std::isfinite(value))
+    Usage(std::string("bad ") + what + ": " + text);
   return value;
+}
+
+// A whole number from 1 to kMaxFrames, checked before it becomes an integer.
+long ParseFrames(const std::string& text) {
+  constexpr double kMaxFrames = 1000000;
+  const double value = ParseNumber(text, "frame count");
+  if (!(value >= 1 && value <= kMaxFrames) || value != std::floor(value))
+    Usage("--frames must be a whole number from 1 to 1000000");
+  return static_cast<long>(value);
 }
 
 std::string KeyText(const std::string& name) {
@@ -110,8 +134,7 @@ Options Parse(int argc, char** argv) {
     } else if (flag == "--keys") {
       for (const std::string& name : SplitCommas(value)) parsed.keys.push_back(KeyText(name));
     } else if (flag == "--frames") {
-      parsed.frames = static_cast<long>(ParseNumber(value, "frame count"));
-      if (parsed.frames < 1 || parsed.frames > 1000000) Usage("--frames must be 1 to 1000000");
+      parsed.frames = ParseFrames(value);
     } else if (flag == "--raw") {
       parsed.raw = value;
     } else if (flag == "--bmp") {
@@ -127,12 +150,34 @@ Options Parse(int argc, char** argv) {
   return parsed;
 }
 
+// Replaces the output `path` as a whole (an existing one keeps its permission bits); a failure
+// names the file and the cause and ends the program with exit code 74.
 void WriteFile(const std::string& path, const void* data, size_t size) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  const bool ok = file != nullptr && std::fwrite(data, 1, size, file) == size;
-  if ((file != nullptr && std::fclose(file) != 0) || !ok) {
-    std::fprintf(stderr, "maze-snapshot: cannot write %s\n", path.c_str());
+  struct stat old;
+  const mode_t mode =
+      ::stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : safe_file::NewFileMode();
+  const int error =
+      safe_file::Replace(path, std::string_view(static_cast<const char*>(data), size), mode);
+  if (error != 0) {
+    std::fprintf(stderr, "maze-snapshot: cannot write %s: %s\n", path.c_str(),
+                 std::strerror(error));
     std::exit(74);
+  }
+}
+
+// Makes the output names absolute against the working directory the program started in, before
+// --dir changes it.
+void AnchorOutputs(Options& parsed) {
+  for (std::string* path : {&parsed.raw, &parsed.bmp, &parsed.board, &parsed.state}) {
+    if (path->empty()) continue;
+    std::error_code failure;
+    const std::filesystem::path absolute = std::filesystem::absolute(*path, failure);
+    if (failure) {
+      std::fprintf(stderr, "maze-snapshot: cannot place %s: %s\n", path->c_str(),
+                   failure.message().c_str());
+      std::exit(74);
+    }
+    *path = absolute.string();
   }
 }
 
@@ -209,6 +254,7 @@ void CaptureWorkPage() {
 int main(int argc, char** argv) {
   cli::AnswerHelpAndVersion(argc, argv, "maze-snapshot", kUsage);
   options = Parse(argc, argv);
+  AnchorOutputs(options);
   if (!options.dir.empty() && platform::ChDir(options.dir) != 0) {
     std::fprintf(stderr, "maze-snapshot: cannot enter %s\n", options.dir.c_str());
     return 66;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # maze-snapshot on the default world: the outputs have their documented form, the pose and keys
-# take effect, and a start-up failure ends it like the viewer.
+# take effect, and a start-up failure ends it like the viewer; output names count from the
+# starting folder; numbers it cannot take are refused with the usage.
 # Usage: snapshot_test.sh MAZE-SNAPSHOT DATA-DIR
 set -eu
 snapshot=$1 data=$2
@@ -45,4 +46,24 @@ code=$?
 set -e
 [ "$code" = 2 ] || fail "exit code $code without a parameter file"
 grep -q 'Aborting due to runtime error 2 (file not found)' "$tmp/err" || fail "report"
+
+# A relative output name is taken in the starting folder, not in --dir; an output that cannot be
+# written leaves the old file whole, with exit code 74.
+(cd "$tmp" && "$snapshot" --dir "$data" --state rel.state) || fail "relative output: exit $?"
+grep -q '^XDIM=640$' "$tmp/rel.state" || fail "relative output not in the starting folder"
+mkdir "$tmp/locked" && echo old >"$tmp/locked/out"
+set +e
+(ulimit -f 1 && trap '' XFSZ && exec "$snapshot" --dir "$data" --raw "$tmp/locked/out") 2>"$tmp/err"
+code=$?
+set -e
+[ "$code" = 74 ] && [ "$(cat "$tmp/locked/out")" = old ] && [ "$(ls -A "$tmp/locked")" = out ] ||
+  fail "a write that fails: exit $code, $(ls -A "$tmp/locked"), $(cat "$tmp/err")"
+
+for frames in 1e300 nan 1e19 -1 0 1.5 inf; do
+  set +e
+  "$snapshot" --dir "$data" --frames "$frames" >/dev/null 2>"$tmp/err"
+  code=$?
+  set -e
+  [ "$code" = 64 ] && grep -q '^usage: maze-snapshot' "$tmp/err" || fail "--frames $frames: exit $code"
+done
 echo "PASS"
