@@ -6,9 +6,9 @@ option(MAZE_FUZZ "Build the fuzz targets as libFuzzer fuzzers (clang only)" OFF)
 set(MAZE_LIBFUZZER OFF)
 if(MAZE_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   set(MAZE_LIBFUZZER ON)
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined
-                      -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined,float-cast-overflow
+                      -fno-sanitize-recover=undefined,float-cast-overflow -fno-omit-frame-pointer
                       -fsanitize-coverage-ignorelist=${CMAKE_CURRENT_LIST_DIR}/coverage-ignore.txt)
-  add_link_options(-fsanitize=address,undefined)
+  add_link_options(-fsanitize=address,undefined,float-cast-overflow)
   enable_testing()
 endif()
