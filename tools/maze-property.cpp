@@ -153,6 +153,8 @@ Opened Open(const std::string& file, bool write, bool may_create) {
     if (exists && !S_ISREG(before.st_mode))
       Refuse(rt::kFileIOError, file, "is " + KindOf(before.st_mode) + ", not a property text",
              RT_HERE);
+    if (exists && write && (before.st_mode & 0222) == 0)
+      Refuse(rt::kFileIOError, file, "is read-only (its mode grants nobody writing)", RT_HERE);
     const int flags = (write ? O_RDWR : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC |
                       (exists ? 0 : O_CREAT | O_EXCL);
     opened.fd = ::open(path, flags, safe_file::NewFileMode());
@@ -170,8 +172,6 @@ Opened Open(const std::string& file, bool write, bool may_create) {
     if (::lstat(path, &now) == 0 && SameFile(now, opened.st)) break;
     ::close(opened.fd);  // replaced while this one waited: lock the file that is there now
   }
-  if (write && (opened.st.st_mode & 0222) == 0)
-    Refuse(rt::kFileIOError, file, "is read-only (its mode grants nobody writing)", RT_HERE);
   return opened;
 }
 

@@ -89,12 +89,12 @@ for row in "${refusals[@]}"; do
   IFS='|' read -r code cause args <<<"$row"
   target=${args#* }
   target=${target%% *}
-  before=$(ls -ldi --time-style=+%s.%N "$target"; [ -f "$target" ] && od -c "$target")
+  before=$(ls -ldi --time-style=+%s.%N "$target"; [ -f "$target" ] && od -c "$target" 2>/dev/null)
   "$tool" $args >out 2>err
   got=$?
   [ "$got" = "$code" ] || fail "$args ended with $got, expected $code: $(cat err)"
   grep -q "^maze-property: $target: .*$cause" err || fail "$args: no cause: $(cat err)"
-  [ "$before" = "$(ls -ldi --time-style=+%s.%N "$target"; [ -f "$target" ] && od -c "$target")" ] ||
+  [ "$before" = "$(ls -ldi --time-style=+%s.%N "$target"; [ -f "$target" ] && od -c "$target" 2>/dev/null)" ] ||
     fail "$args changed $target"
 done
 kill $busy
