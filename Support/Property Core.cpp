@@ -218,19 +218,54 @@ void PROPERTY_APPEND(PROPERTY_STORE& PROPERTY_DB, PROPERTY_DB_TYPE RECORD) {
   PROPERTY_DB[PROPERTY_DB.UBound()] = std::move(RECORD);
 }
 
+namespace {
+
+// Stores one record as adding it alone does: its value is set, and its image, when it has one,
+// replaces the stored one.
+void ADDINTURN(PROPERTY_STORE& PROPERTY_DB, const PROPERTY_DB_TYPE& RECORD) {
+  const int32_t at = PROPERTY_DATABASE_SET(PROPERTY_DB, RECORD.LABEL, RECORD.VALUE);
+  if (RECORD.IMAGE != nullptr) PROPERTY_DB[at].IMAGE = RECORD.IMAGE;
+}
+
+// True when a label of RECORDS is stored more than once (an import keeps duplicates): which of
+// the copies a set finds then depends on the store's size at that moment.
+bool HITSDUPLICATE(const PROPERTY_STORE& PROPERTY_DB, const PROPERTY_STORE& RECORDS) {
+  for (int32_t i = 0; i < RECORDS.Count(); ++i) {
+    int32_t where = 0;
+    const std::string& label = RECORDS[i].LABEL;
+    const int32_t found = PROPERTY_BINARY_FIND(PROPERTY_DB, label, where);
+    if (found < 0) continue;
+    if ((found > 0 && PROPERTY_DB[found - 1].LABEL == label) ||
+        (found < PROPERTY_DB.UBound() && PROPERTY_DB[found + 1].LABEL == label)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 void PROPERTY_DATABASE_MERGE(PROPERTY_STORE& PROPERTY_DB, PROPERTY_STORE& RECORDS) {
+  if (HITSDUPLICATE(PROPERTY_DB, RECORDS)) {
+    for (int32_t i = 0; i < RECORDS.Count(); ++i) ADDINTURN(PROPERTY_DB, RECORDS[i]);
+    RECORDS.Resize(0, RT_HERE);
+    return;
+  }
   PROPERTY_BUBBLE_SORT(RECORDS);
-  // Of each run of equal labels the last record counts. Labels already stored take its value
-  // and image in place; the others are gathered at the front of RECORDS, in label order.
+  // Of each run of equal labels the last value and the last image given count. Labels already
+  // stored take them in place; the others are gathered at the front of RECORDS, in label order.
   int32_t added = 0;
+  platform::IMAGE* image = nullptr;  // the last image given in the current run
   for (int32_t i = 0; i < RECORDS.Count(); ++i) {
     PROPERTY_DB_TYPE& record = RECORDS[i];
+    if (record.IMAGE != nullptr) image = record.IMAGE;
     if (i + 1 < RECORDS.Count() && RECORDS[i + 1].LABEL == record.LABEL) continue;
+    record.IMAGE = image;
+    image = nullptr;
     int32_t where = 0;
     const int32_t found = PROPERTY_BINARY_FIND(PROPERTY_DB, record.LABEL, where);
     if (found >= 0) {
-      PROPERTY_DB[found].VALUE = std::move(record.VALUE);
-      PROPERTY_DB[found].IMAGE = record.IMAGE;
+      ADDINTURN(PROPERTY_DB, record);
     } else {
       if (added != i) std::swap(RECORDS[added], record);
       ++added;
@@ -407,49 +442,35 @@ void PROPERTY_DATABASE_IMPORT(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER) 
   PROPERTY_BUBBLE_SORT(PROPERTY_DB);
 }
 
-namespace {
-
-// The raw save: FILENAME is replaced by BUFFER as a whole, or left as it was when no file can
-// take its place; a failing write stops the program with runtime error 3 reported at `at`.
-void SaveRaw(std::string_view BUFFER, const std::string& FILENAME, const rt::Where& at) {
-  if (platform::ReplaceFile(FILENAME, BUFFER) == rt::kFileIOError) rt::Abort(rt::kFileIOError, at);
-}
-
-// The raw load: BUFFER becomes the bytes of FILENAME, or stays as it was when that is no file
-// that can be read; a failing read is runtime error 3 reported at `at`.
-void LoadRaw(std::string& BUFFER, const std::string& FILENAME, const rt::Where& at) {
-  if (!IS_FILE(FILENAME)) return;
-  std::string bytes;
-  if (ReadFileBytes(FILENAME, bytes, at)) BUFFER = std::move(bytes);
-}
-
-}  // namespace
-
 void PROPERTY_DATABASE_SAVE(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME) {
   RT_PROCEDURE;
   Pause();
   std::string buffer;
   PROPERTY_DATABASE_EXPORT(PROPERTY_DB, buffer);
   Pause();
-  SaveRaw(buffer, FILENAME, RT_HERE);
+  PROPERTY_SAVE_RAW_BUFFER(buffer, FILENAME);
   Pause();
 }
 
 void PROPERTY_DATABASE_LOAD(PROPERTY_STORE& PROPERTY_DB, const std::string& FILENAME) {
   RT_PROCEDURE;
   std::string buffer;
-  LoadRaw(buffer, FILENAME, RT_HERE);
+  PROPERTY_LOAD_RAW_BUFFER(buffer, FILENAME);
   PROPERTY_DATABASE_IMPORT(PROPERTY_DB, buffer);
 }
 
+// FILENAME is replaced by BUFFER as a whole, or left as it was when no file can take its place.
 void PROPERTY_SAVE_RAW_BUFFER(std::string_view BUFFER, const std::string& FILENAME) {
   RT_PROCEDURE;
-  SaveRaw(BUFFER, FILENAME, RT_HERE);
+  if (platform::ReplaceFile(FILENAME, BUFFER) == rt::kFileIOError) RT_ABORT(rt::kFileIOError);
 }
 
+// BUFFER becomes the bytes of FILENAME, or stays as it was when that is no file to read.
 void PROPERTY_LOAD_RAW_BUFFER(std::string& BUFFER, const std::string& FILENAME) {
   RT_PROCEDURE;
-  LoadRaw(BUFFER, FILENAME, RT_HERE);
+  if (!IS_FILE(FILENAME)) return;
+  std::string bytes;
+  if (ReadFileBytes(FILENAME, bytes, RT_HERE)) BUFFER = std::move(bytes);
 }
 
 void PROPERTY_DIGEST_WORD(PROPERTY_STORE& PROPERTY_DB, std::string& BUFFER) {

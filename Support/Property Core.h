@@ -108,9 +108,10 @@ int32_t PROPERTY_DATABASE_DELETE(PROPERTY_STORE& PROPERTY_DB, std::string_view S
 // error 4 when memory runs out.
 void PROPERTY_APPEND(PROPERTY_STORE& PROPERTY_DB, PROPERTY_DB_TYPE RECORD);
 // Stores every record of RECORDS (in any order) as PROPERTY_DATABASE_SET of its label and value
-// followed by writing its IMAGE into the stored record would, one record after another: a label
-// listed twice takes its later value and image, a label already stored keeps its slot and
-// ITERATOR, and new records get ITERATOR -1. Costs O(n + m log(n + m)) for n records stored and
+// followed by writing its IMAGE, when it has one, into the stored record would, one record after
+// another: a label listed twice takes its later value and image, a label already stored keeps
+// its slot, its ITERATOR and (given no new one) its image, new records get ITERATOR -1, and a
+// label stored twice is set in whichever copy each set in turn would find. Costs O(n + m log(n + m)) for n records stored and
 // m given, where one set each would move O(n m) records. RECORDS ends empty; no image is
 // destroyed, not even one that a later record of the same label replaced.
 void PROPERTY_DATABASE_MERGE(PROPERTY_STORE& PROPERTY_DB, PROPERTY_STORE& RECORDS);

@@ -20,6 +20,10 @@ int32_t RANDOMCELL(int32_t span, int32_t base) {
 // textures), reported at `at`.
 std::string PICKTEXTURE(const rt::Where& at) {
   const int32_t INDEX = RANDOMCELL(TEXTUREDB.UBound(), 1);
+  if (INDEX < 0 || INDEX > TEXTUREDB.UBound()) {
+    HINT(PARAMPOSITION(), "BOARD needs at least two textures loaded by TEXTURES lines before it; " +
+                              rt::Str(TEXTUREDB.Count()) + " loaded");
+  }
   return TEXTUREDB.At(INDEX, at).LABEL;
 }
 

@@ -47,8 +47,16 @@ std::string LABEL2VALUE(const std::string& LABEL);
 int32_t PERCENTILEOFFSET(int32_t SUBJECTSPAN, int32_t CONTAINERSPAN, double PERCENTILE);
 
 // Records FILENAME in FILEMODE(SLOT) and opens it for reading lines through a free file number;
-// a file that cannot be opened stops the program with runtime error 2, reported at `at`.
-FILETYPE& OPENLIST(int32_t SLOT, const std::string& FILENAME, const rt::Where& at);
+// a file that cannot be opened stops the program with runtime error 2, reported at `at`, after
+// a hint that names it as WHAT ("the texture list") and says why.
+FILETYPE& OPENLIST(int32_t SLOT, const std::string& FILENAME, const std::string& WHAT,
+                   const rt::Where& at);
+// Writes the one line "WHERE: WHAT" to the standard error stream: before a runtime-error report,
+// the input that led to it and what was wrong with it; or a warning.
+void HINT(const std::string& WHERE, const std::string& WHAT);
+// Where the parameter file is being read, for a hint: "params.property:3" while line 3 is
+// applied, the file's name alone before and after its lines.
+std::string PARAMPOSITION();
 
 // ----- board generation (Board.cpp) -----
 // Adds a solid border and 1,024 random interior walls to BOARDDB and puts the viewer at the
@@ -58,9 +66,9 @@ void GENERATEBOARDDB();
 // ----- texture loading (Textures.cpp) -----
 // Loads every texture of the list FILENAME into TEXTUREDB, showing each until a key is pressed.
 void LOADTEXTUREDB(const std::string& FILENAME);
-// A new image holding the bitmap FILENAME, or null when it cannot be loaded. A bitmap wider or
-// taller than 64 pixels keeps only its top-left 64 x 64 square, all the renderer reads. A failing
-// read stops the program with runtime error 3.
+// A new image holding the bitmap FILENAME, or null when it cannot be loaded. The image is the
+// bitmap's size up to the work page's (at least 64 x 64); a larger bitmap keeps the top-left
+// corner of that size. A failing read stops the program with runtime error 3.
 platform::IMAGE* BMP_LOAD(const std::string& FILENAME);
 // Transposes the top-left 64 x 64 square of PIC in place (blended over opaque black), shows it
 // on a black work page and waits for a key.

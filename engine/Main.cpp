@@ -8,9 +8,14 @@ static constexpr char MODULE_NAME[] = "engine/Main";
 
 namespace {
 
-// Reopens the window at XDIM x YDIM with two pages; runtime error 1 when that fails.
+// Reopens the window at XDIM x YDIM with two pages; runtime error 1 when that fails, after a hint
+// that names the size.
 void OPENVIEWWINDOW() {
-  RT_CHECK(platform::ScreenRes(XDIM, YDIM, 32, 2, 0));
+  if (const int error = platform::ScreenRes(XDIM, YDIM, 32, 2, 0)) {
+    HINT(PARAMPOSITION(), "no window of XDIM x YDIM = " + rt::Str(XDIM) + " x " + rt::Str(YDIM) +
+                              " pixels opens (each side 1 to 16384, with memory for its pages)");
+    RT_ABORT(error);
+  }
   platform::PageSet(1, 0);
 }
 

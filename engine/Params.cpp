@@ -33,13 +33,26 @@ constexpr PARAMKEY PARAMKEYS[] = {
     {"FWMOVERATE", [](const std::string& V) { FWMOVERATE = rt::Val(V); }},
     {"REVMOVERATE", [](const std::string& V) { REVMOVERATE = rt::Val(V); }},
     // ----- extensions -----
-    {"FULLSCREEN", [](const std::string& V) { platform::SetFullscreen(rt::ValInt(V) != 0); }},
-    {"VSYNC", [](const std::string& V) { platform::SetVsync(rt::ValInt(V) != 0); }},
+    {"FULLSCREEN", [](const std::string& V) { platform::SetFullscreen(rt::Val(V) != 0); }},
+    {"VSYNC", [](const std::string& V) { platform::SetVsync(rt::Val(V) != 0); }},
     {"MOUSESCALE", [](const std::string& V) { platform::SetMouseScale(rt::Val(V)); }},
     {"SCREENSHOTS", [](const std::string& V) { platform::SetScreenshotFolder(V); }},
 };
 
-// Applies one line's key to its value; a label that is no key is skipped.
+int32_t PARAMLINE = 0;  // the number of the parameter line being applied; 0 between files
+
+// LABEL upper-cased, without blanks (spaces and tabs).
+std::string FOLDEDLABEL(const std::string& LABEL) {
+  std::string folded;
+  for (const char c : LABEL) {
+    if (c == ' ' || c == '\t') continue;
+    folded += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  return folded;
+}
+
+// Applies one line's key to its value; a label that is no key is skipped, with a warning when
+// it is a key but for case or blanks.
 void APPLYPARAM(const std::string& LABEL, const std::string& VALUE_TEXT) {
   for (const PARAMKEY& key : PARAMKEYS) {
     if (LABEL == key.LABEL) {
@@ -47,9 +60,26 @@ void APPLYPARAM(const std::string& LABEL, const std::string& VALUE_TEXT) {
       return;
     }
   }
+  for (const PARAMKEY& key : PARAMKEYS) {
+    if (FOLDEDLABEL(LABEL) == key.LABEL) {
+      HINT(PARAMPOSITION(), "warning: \"" + LABEL + "\" is not the key " + key.LABEL +
+                                " (keys are upper case, without blanks); the line is skipped");
+      return;
+    }
+  }
 }
 
 }  // namespace
+
+void HINT(const std::string& WHERE, const std::string& WHAT) {
+  platform::WriteError(WHERE + ": " + WHAT + "\n");
+}
+
+std::string PARAMPOSITION() {
+  const bool KNOWN = PARAMMODE >= FILEMODE.LBound() && PARAMMODE <= FILEMODE.UBound();
+  const std::string FILENAME = KNOWN ? FILEMODE.At(PARAMMODE, RT_HERE).FILENAME : "params.property";
+  return PARAMLINE == 0 ? FILENAME : FILENAME + ":" + rt::Str(PARAMLINE);
+}
 
 std::vector<std::string> PARAMETERKEYS() {
   std::vector<std::string> labels;
@@ -57,11 +87,14 @@ std::vector<std::string> PARAMETERKEYS() {
   return labels;
 }
 
-FILETYPE& OPENLIST(int32_t SLOT, const std::string& FILENAME, const rt::Where& at) {
+FILETYPE& OPENLIST(int32_t SLOT, const std::string& FILENAME, const std::string& WHAT,
+                   const rt::Where& at) {
   FILETYPE& slot = FILEMODE.At(SLOT, at);
   slot.FILENAME = FILENAME;
   slot.MODE = platform::FreeFile();
   if (platform::Open(slot.MODE, FILENAME, platform::OpenMode::kInput) != 0) {
+    HINT(PARAMPOSITION(),
+         "cannot open " + WHAT + " \"" + FILENAME + "\": " + platform::WhyNotReadable(FILENAME));
     rt::Abort(rt::kFileNotFound, at);
   }
   return slot;
@@ -72,11 +105,14 @@ FILETYPE& OPENLIST(int32_t SLOT, const std::string& FILENAME, const rt::Where& a
 // runtime error 3, a line too long for the memory left with runtime error 4.
 void LOADPARAMS(const std::string& FILENAME) {
   RT_PROCEDURE;
-  const FILETYPE& slot = OPENLIST(PARAMMODE, FILENAME, RT_HERE);
+  PARAMLINE = 0;
+  const FILETYPE& slot = OPENLIST(PARAMMODE, FILENAME, "the parameter file", RT_HERE);
   while (!platform::Eof(slot.MODE)) {
+    ++PARAMLINE;
     RT_CHECK(platform::LineInput(slot.MODE, R));
     APPLYPARAM(PREFIX("=", R), SUFFIX("=", R));
   }
+  PARAMLINE = 0;
   RT_CHECK(platform::Close(slot.MODE));
 }
 

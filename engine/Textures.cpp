@@ -3,6 +3,8 @@
 // registered in TEXTUREDB under the line's label.
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "Support/Property Shorthand.h"
 #include "Support/String Support.h"
@@ -32,10 +34,26 @@ int32_t WRAPPINGABS(int32_t v) {
   return v < 0 ? static_cast<int32_t>(0u - static_cast<uint32_t>(v)) : v;
 }
 
-// Waits for any key, polling without a pause; the key is consumed, the close key included.
+// Waits for any key, polling without a pause; the key is consumed. The window's close button
+// ends the program with exit code 0; every other key, Escape included, continues.
 void WAITANYKEY() {
-  while (platform::Inkey().empty()) {
+  for (;;) {
+    const std::string KEY = platform::Inkey();
+    if (KEY == platform::kClose) platform::End(0);
+    if (!KEY.empty()) return;
   }
+}
+
+// Why the list line LINE gives no bitmap that BMP_LOAD can load, for the hint before the report.
+std::string WHYNOBITMAP(const std::string& LINE) {
+  if (LINE.empty()) return "an empty line names no bitmap";
+  if (LINE.find('=') == std::string::npos) {
+    return "no \"=\" between the label and the bitmap's file name";
+  }
+  const std::string FILE = SUFFIX("=", LINE);
+  std::string why;
+  platform::BLoadCheck(FILE, why);
+  return "\"" + FILE + "\": " + (why.empty() ? "its pixels cannot be decoded into an image" : why);
 }
 
 }  // namespace
@@ -52,9 +70,12 @@ platform::IMAGE* BMP_LOAD(const std::string& FILENAME) {
     if (checked == rt::kFileIOError) RT_ABORT(checked);
     return nullptr;
   }
-  // The renderer reads only the top-left square, so a larger bitmap keeps just that.
-  platform::IMAGE* IMG = platform::ImageCreate(std::min(BMPWIDTH, TEXTURESIDE),
-                                               std::min(WRAPPINGABS(BMPHEIGHT), TEXTURESIDE));
+  // The whole bitmap is kept up to the page it is shown on (and the square the renderer reads,
+  // on a smaller page); only a larger bitmap is cut, to its top-left corner.
+  const int32_t MOSTWIDTH = std::max(platform::ScreenWidth(), TEXTURESIDE);
+  const int32_t MOSTHEIGHT = std::max(platform::ScreenHeight(), TEXTURESIDE);
+  platform::IMAGE* IMG = platform::ImageCreate(std::min(BMPWIDTH, MOSTWIDTH),
+                                               std::min(WRAPPINGABS(BMPHEIGHT), MOSTHEIGHT));
   if (IMG == nullptr) return nullptr;
   if (const int loaded = platform::BLoad(FILENAME, IMG)) {
     platform::ImageDestroy(IMG);
@@ -83,26 +104,36 @@ void TEXTUREROTATE(platform::IMAGE* PIC) {
 }
 
 // Reads: the list FILENAME and the bitmaps it names. Writes: TEXTUREDB, FILEMODE(TEXTUREMODE),
-// R, PROPERTY_ECHO. A list that cannot be opened stops the program with runtime error 2, a read
-// that fails with runtime error 3, a line too long for the memory left with runtime error 4. The
-// list's textures are registered together after its last line, as adding each in turn would
-// (a label listed again takes the later image), in O(n log n) for n lines; PROPERTY_ECHO ends
-// as the last add's report.
+// R, PROPERTY_ECHO, the window's title. A list that cannot be opened stops the program with
+// runtime error 2, a read that fails with runtime error 3, a line too long for the memory left
+// with runtime error 4. The whole list is read first, so that each wait's title can say how many
+// textures there are. The list's textures are registered together after its last line, as
+// adding each in turn would (a label listed again takes the later image), in O(n log n) for n
+// lines; PROPERTY_ECHO ends as the last add's report.
 void LOADTEXTUREDB(const std::string& FILENAME) {
   RT_PROCEDURE;
   PROPERTY_DATABASE_DELETE(TEXTUREDB, "");
-  const FILETYPE& slot = OPENLIST(TEXTUREMODE, FILENAME, RT_HERE);
-  PROPERTY_STORE TEXTURES;  // the list's textures in list order
-  std::string LABEL;
+  const FILETYPE& slot = OPENLIST(TEXTUREMODE, FILENAME, "the texture list", RT_HERE);
+  std::vector<std::string> LINES;
   while (!platform::Eof(slot.MODE)) {
     RT_CHECK(platform::LineInput(slot.MODE, R));
-    platform::IMAGE* PIC = BMP_LOAD(SUFFIX("=", R));
-    TEXTUREROTATE(PIC);
-    LABEL = PREFIX("=", R);
-    PROPERTY_APPEND(TEXTURES, {-1, LABEL, rt::StrAddress(PIC), PIC});
+    LINES.push_back(std::move(R));
   }
   RT_CHECK(platform::Close(slot.MODE));
-  if (TEXTURES.Count() == 0) return;
+  if (LINES.empty()) return;
+  PROPERTY_STORE TEXTURES;  // the list's textures in list order
+  const std::string COUNT = rt::Str(static_cast<int32_t>(LINES.size()));
+  for (size_t i = 0; i < LINES.size(); ++i) {
+    R = std::move(LINES[i]);
+    const std::string NUMBER = rt::Str(static_cast<int32_t>(i + 1));
+    platform::IMAGE* PIC = BMP_LOAD(SUFFIX("=", R));
+    if (PIC == nullptr) HINT(FILENAME + ":" + NUMBER, WHYNOBITMAP(R));
+    platform::SetWaitTitle("texture " + NUMBER + " of " + COUNT + " - press a key to continue");
+    TEXTUREROTATE(PIC);
+    PROPERTY_APPEND(TEXTURES, {-1, PREFIX("=", R), rt::StrAddress(PIC), PIC});
+  }
+  platform::SetWaitTitle("");
+  const std::string LABEL = TEXTURES[TEXTURES.UBound()].LABEL;
   PROPERTY_DATABASE_MERGE(TEXTUREDB, TEXTURES);
   std::string none;
   PROPERTY_ECHO = __ECHO(none, "Adding: \"" + LABEL + "\"");

@@ -3,8 +3,9 @@
 // one-line list naming it), and which BLoad also reads into a fixed 64 x 64 image.
 //
 // Documented ends: a texture record whose image has the size of the file's header, cut to the
-// 64 x 64 square the renderer reads, or runtime error 1 at TEXTUREROTATE for a file that cannot be
-// loaded. BLoad answers 0 or 1, and a file that BMP_LOAD refuses BLoad refuses too.
+// page's size (at least the 64 x 64 square the renderer reads), or runtime error 1 at TEXTUREROTATE
+// for a file that cannot be loaded. BLoad answers 0 or 1, and a file that BMP_LOAD refuses BLoad
+// refuses too.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -24,16 +25,16 @@ int32_t HeaderField(std::string_view bytes, size_t offset) {
 }
 
 // The texture record of a load that returned: one record with an image of the header's size,
-// cut to 64 x 64.
+// cut to the page's (at least 64 x 64).
 void CheckRecord(std::string_view bytes) {
   if (TEXTUREDB.Count() != 1) fuzz::Finding("records after one line", TEXTUREDB.Count());
   const platform::IMAGE* image = TEXTUREDB[0].IMAGE;
   if (image == nullptr) fuzz::Finding("a record without its image");
   const int64_t width = HeaderField(bytes, 18),
                 height = std::llabs(int64_t{HeaderField(bytes, 22)});
-  if (image->WIDTH != std::min<int64_t>(width, 64) ||
-      image->HEIGHT != std::min<int64_t>(height, 64))
-    fuzz::Finding("the image is not the header's size cut to 64 x 64");
+  if (image->WIDTH != std::min<int64_t>(width, std::max(platform::ScreenWidth(), 64)) ||
+      image->HEIGHT != std::min<int64_t>(height, std::max(platform::ScreenHeight(), 64)))
+    fuzz::Finding("the image is not the header's size cut to the page (at least 64 x 64)");
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 // is compared with the format's rules: the lines cut at CR LF, the records those holding "=",
 // cut at the first "=", stably sorted by label; the digest's words and line breaks numbered in
 // hexadecimal. An export read back gives the same records, less those with an empty label or
-// value, and the word file holds exactly the export of the digest. Nothing may end the program.
+// value, and the word file holds exactly the export of the digest. The input's records merged
+// into the imported store at once give what adding them in turn gives. Nothing may end the
+// program.
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -92,6 +94,42 @@ void CheckRoundTrip(PROPERTY_STORE& store) {
   Expect(store, kept, "the export read back");
 }
 
+// A stand-in image pointer for the merge check; nothing dereferences or destroys it.
+platform::IMAGE* FakeImage(int32_t n) {
+  return reinterpret_cast<platform::IMAGE*>(uintptr_t{16} * static_cast<uintptr_t>(n + 1));
+}
+
+// The input's records merged at once into the imported store (whose labels may repeat) must
+// give the store that adding them one after another gives. The added records come in the
+// input's order, every third labelled by its value (mostly new labels), every other with an
+// image; the stored records have images and their index as ITERATOR.
+void CheckMerge(const PROPERTY_STORE& imported, std::string_view text) {
+  PROPERTY_STORE merged, in_turn, records;
+  for (int32_t i = 0; i < imported.Count(); ++i) {
+    const PROPERTY_DB_TYPE stored{i, imported[i].LABEL, imported[i].VALUE, FakeImage(i)};
+    PROPERTY_APPEND(merged, stored);
+    PROPERTY_APPEND(in_turn, stored);
+  }
+  for (int32_t n = 0; !text.empty(); ++n) {
+    const std::string_view line = NextLine(text);
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    const std::string value(line.substr(equals + 1));
+    PROPERTY_DB_TYPE record{-1, n % 3 == 2 ? value : std::string(line.substr(0, equals)),
+                            value + "+", n % 2 == 1 ? FakeImage(-n - 2) : nullptr};
+    const int32_t at = PROPERTY_DATABASE_SET(in_turn, record.LABEL, record.VALUE);
+    if (record.IMAGE != nullptr) in_turn[at].IMAGE = record.IMAGE;
+    PROPERTY_APPEND(records, std::move(record));
+  }
+  PROPERTY_DATABASE_MERGE(merged, records);
+  if (merged.Count() != in_turn.Count()) fuzz::Finding("the merge's count", merged.Count());
+  for (int32_t i = 0; i < merged.Count(); ++i) {
+    const PROPERTY_DB_TYPE &a = merged[i], &b = in_turn[i];
+    if (a.LABEL != b.LABEL || a.VALUE != b.VALUE || a.ITERATOR != b.ITERATOR || a.IMAGE != b.IMAGE)
+      fuzz::Finding("the merge against adding in turn", i);
+  }
+}
+
 void Run(std::string_view bytes) {
   if (platform::ScreenRes(64, 64, 32, 2, 0) != 0) fuzz::Finding("no 64 x 64 window");
   platform::PageSet(1, 0);
@@ -100,6 +138,7 @@ void Run(std::string_view bytes) {
   PROPERTY_DATABASE_IMPORT(store, buffer);
   if (!buffer.empty()) fuzz::Finding("the import leaves text behind");
   Expect(store, ImportedRecords(bytes), "PROPERTY_DATABASE_IMPORT");
+  CheckMerge(store, bytes);
   CheckRoundTrip(store);
 
   fuzz::WriteFile("in.property", bytes);

@@ -5,9 +5,10 @@
 //
 // Documented ends: 1 (a line whose bitmap cannot be loaded: a missing file, no bitmap, an empty
 // line or a line without "="), 3 (a bitmap whose read fails), 6 (fewer than two textures for the
-// board). After a load that returns, every record holds an image of at most 64 x 64 pixels and no
-// file stays open, and every line read made one image: those of the records, and one left behind
-// for each label listed again.
+// board). After a load that returns, every record holds an image no larger than the 64 x 64 page
+// and no file stays open, and every line read made one image: those of the records, and one left
+// behind for each label listed again.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,7 +27,9 @@ void CheckTextures() {
   for (int32_t i = 0; i <= TEXTUREDB.UBound(); ++i) {
     const platform::IMAGE* image = TEXTUREDB[i].IMAGE;
     if (image == nullptr) fuzz::Finding("a texture record without an image", i);
-    if (image->WIDTH > 64 || image->HEIGHT > 64) fuzz::Finding("a texture larger than 64 x 64", i);
+    if (image->WIDTH > static_cast<uint32_t>(std::max(platform::ScreenWidth(), 64)) ||
+        image->HEIGHT > static_cast<uint32_t>(std::max(platform::ScreenHeight(), 64)))
+      fuzz::Finding("a texture larger than the page", i);
   }
 }
 

@@ -95,22 +95,29 @@ bool MasksUsable(const Header& h) {
                                     h.masks[3]) != SDL_PIXELFORMAT_UNKNOWN;
 }
 
-// True for the bitmap variants this decoder takes, whose pixel rows fit in a file of
-// file_size bytes. Nothing beyond the headers has been read or allocated yet.
-bool Acceptable(const Header& h, int64_t file_size) {
+// Why this decoder does not take a bitmap with these headers in a file of file_size bytes, or
+// null for the variants it takes, whose pixel rows fit in the file. Nothing beyond the headers
+// has been read or allocated yet.
+const char* Refusal(const Header& h, int64_t file_size) {
   const uint32_t sizes[] = {40, 52, 56, 108, 124};
-  if (std::find(std::begin(sizes), std::end(sizes), h.info_size) == std::end(sizes)) return false;
+  if (std::find(std::begin(sizes), std::end(sizes), h.info_size) == std::end(sizes))
+    return "an information header of a size no bitmap has";
   if (h.width < 1 || h.width > kMaxImageSide || h.height < 1 || h.height > kMaxImageSide)
-    return false;
-  if (h.planes != 1) return false;
+    return "a width or height outside 1 to 16384";
+  if (h.planes != 1) return "a plane count other than 1";
   const uint32_t depths[] = {1, 4, 8, 16, 24, 32};
-  if (std::find(std::begin(depths), std::end(depths), h.bits) == std::end(depths)) return false;
+  if (std::find(std::begin(depths), std::end(depths), h.bits) == std::end(depths))
+    return "a bit depth other than 1, 4, 8, 16, 24 or 32";
   const bool masked = h.bits == 16 || h.bits == 32;
-  if (h.compression != kRgb && !(h.compression == kBitFields && masked)) return false;
-  if (h.compression == kBitFields && !MasksUsable(h)) return false;
-  if (h.bits <= 8 && h.colours_used > (uint32_t{1} << h.bits)) return false;
+  if (h.compression != kRgb && !(h.compression == kBitFields && masked))
+    return "compressed pixels (only uncompressed bitmaps are read)";
+  if (h.compression == kBitFields && !MasksUsable(h)) return "colour masks of no known format";
+  if (h.bits <= 8 && h.colours_used > (uint32_t{1} << h.bits))
+    return "more palette entries than its depth allows";
   // The pixel rows, each padded to 4 bytes, must lie after the headers and inside the file.
-  return h.pixel_offset >= h.HeadersEnd() && h.pixel_offset + h.Stride() * h.height <= file_size;
+  if (h.pixel_offset < h.HeadersEnd()) return "pixel rows that start inside its headers";
+  if (h.pixel_offset + h.Stride() * h.height > file_size) return "pixel rows cut off by its end";
+  return nullptr;
 }
 
 // An open bitmap file, closed when it goes.
@@ -140,15 +147,24 @@ class BitmapFile {
 };
 
 // Reads and checks the headers (and masks) of an open bitmap: 0 when they are acceptable (then
-// in `h`), 1 when not, 3 when a read fails.
-int CheckHeaders(const BitmapFile& file, Header& h) {
+// in `h`), 1 when not (`why` then says why), 3 when a read fails.
+int CheckHeaders(const BitmapFile& file, Header& h, const char*& why) {
   uint8_t bytes[kFileHeaderSize + kInfoHeaderSize + kMaskBytes];
   const int64_t size = file.Size();
   const int read = file.Read(0, bytes, sizeof bytes);
   if (read == 3) return 3;
-  if (size < static_cast<int64_t>(kFileHeaderSize + kInfoHeaderSize)) return 1;
-  h = Parse(bytes);
-  return bytes[0] == 'B' && bytes[1] == 'M' && Acceptable(h, size) ? 0 : 1;
+  static constexpr uint8_t kPng[] = {0x89, 'P', 'N', 'G'};
+  if (size >= 4 && std::memcmp(bytes, kPng, sizeof kPng) == 0) {
+    why = "a PNG picture, not a Windows bitmap (BMP)";
+  } else if (size < 2 || bytes[0] != 'B' || bytes[1] != 'M') {
+    why = "not a Windows bitmap (BMP): it does not start with BM";
+  } else if (size < static_cast<int64_t>(kFileHeaderSize + kInfoHeaderSize)) {
+    why = "too short for a bitmap's headers";
+  } else {
+    h = Parse(bytes);
+    why = Refusal(h, size);
+  }
+  return why == nullptr ? 0 : 1;
 }
 
 // Calls visit(row bytes) for each pixel row of the file, a chunk of rows at a time; stops early
@@ -289,10 +305,21 @@ int Decode(const BitmapFile& file, const Header& h, IMAGE* image) {
 }  // namespace
 
 int BLoadCheck(const std::string& path) {
+  std::string why;
+  return BLoadCheck(path, why);
+}
+
+int BLoadCheck(const std::string& path, std::string& why) {
   const BitmapFile file(path);
-  if (!file.IsOpen()) return 2;
+  if (!file.IsOpen()) {
+    why = WhyNotReadable(path);
+    return 2;
+  }
   Header h;
-  return CheckHeaders(file, h);
+  const char* refusal = nullptr;
+  const int checked = CheckHeaders(file, h, refusal);
+  why = checked == 3 ? "a read failed" : refusal != nullptr ? refusal : "";
+  return checked;
 }
 
 int BLoad(const std::string& path, IMAGE* image) {
@@ -300,7 +327,8 @@ int BLoad(const std::string& path, IMAGE* image) {
   const BitmapFile file(path);
   if (!file.IsOpen()) return 2;
   Header h;
-  const int checked = CheckHeaders(file, h);
+  const char* why = nullptr;
+  const int checked = CheckHeaders(file, h, why);
   return checked != 0 ? checked : Decode(file, h, image);
 }
 

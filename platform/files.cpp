@@ -389,6 +389,17 @@ bool IsReadableFile(const std::string& path) {
   return true;
 }
 
+std::string WhyNotReadable(const std::string& path) {
+  struct stat st;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) {
+    const std::string folder = CurDir();
+    return "no such file" + (folder.empty() || path.starts_with("/") ? "" : " in " + folder);
+  }
+  if (S_ISDIR(st.st_mode)) return "a folder, not a file";
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  return "it cannot be read (permission denied)";
+}
+
 std::string CurDir() {
   std::vector<char> buffer(256);
   for (;;) {

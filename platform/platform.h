@@ -172,12 +172,16 @@ struct DesktopSettings {
   bool vsync = false;                       // at most one frame per display refresh
   double mouse_scale = kDefaultMouseScale;  // multiplies the captured pointer's motion
   std::string screenshots;                  // folder of the F12 pictures; empty: working directory
+  std::string wait_title;  // while not empty, the title shows it instead of the frame rate
 };
 const DesktopSettings& Desktop();
 void SetFullscreen(bool on);
 void SetVsync(bool on);
 void SetMouseScale(double scale);
 void SetScreenshotFolder(const std::string& folder);
+// What a wait for the user shows in the window's title ("texture 2 of 7 - ..."); the empty text
+// ends the wait's title, and the frame rate is shown again from the next frame on.
+void SetWaitTitle(const std::string& text);
 
 // While the pointer is captured (a click in the window captures it; F10 and losing the focus
 // release it), sets the motion counts since the last call, scaled by the mouse scale (fractions
@@ -262,6 +266,9 @@ int Rename(const std::string& from, const std::string& to);
 int ReplaceFile(const std::string& path, std::string_view bytes);
 // True when the path names a regular file that can be opened for reading.
 bool IsReadableFile(const std::string& path);
+// Why a path that cannot be opened for reading is no file to read, for a message: "no such file
+// in FOLDER", "a folder, not a file", "not a regular file" or that it cannot be read.
+std::string WhyNotReadable(const std::string& path);
 // The working directory, or the empty text when the host cannot tell it.
 std::string CurDir();
 // Changes the working directory; 0 on success, -1 on failure.
@@ -294,5 +301,8 @@ int BLoad(const std::string& path, IMAGE* image);
 // otherwise. Reads the headers only and allocates nothing, so that a caller can refuse a file
 // before sizing an image by its header.
 int BLoadCheck(const std::string& path);
+// BLoadCheck, which also says in `why` what is wrong with a file it does not take ("no such
+// file", "a PNG picture, not a Windows bitmap (BMP)", ...); empty for a file it takes.
+int BLoadCheck(const std::string& path, std::string& why);
 
 }  // namespace platform

@@ -41,6 +41,7 @@ struct Display {
   const uint32_t* shown = nullptr;  // the page last presented, until the pages change
   long presents = 0;                // Present calls since the title was last updated
   double title_since = 0.0;         // Clock() when the title was last updated
+  std::string wait_title;           // the wait's title last shown (empty: the frame rate)
   std::string note;                 // shown in the title until note_until
   double note_until = 0.0;
   double frame_interval = 0.0;  // least time between presents; 0 leaves frames unpaced
@@ -149,12 +150,21 @@ bool CreateWindow(int width, int height) {
   return true;
 }
 
+// Shows the frame rate, renewed every kTitleInterval, or a wait's title at once; the frame rate
+// is counted afresh from the end of a wait.
 void UpdateTitle() {
   const double now = Clock();
   const double elapsed = now - display.title_since;
-  if (elapsed < kTitleInterval) return;
-  const long fps = static_cast<long>(display.presents / elapsed + 0.5);
-  std::string title = std::string(kTitle) + " - " + std::to_string(fps) + " fps";
+  const std::string& wait = Desktop().wait_title;
+  const bool changed = wait != display.wait_title;
+  if (!changed && elapsed < kTitleInterval) return;
+  std::string title = kTitle;
+  if (!wait.empty()) {
+    title += " - " + wait;
+  } else if (!changed) {
+    title += " - " + std::to_string(static_cast<long>(display.presents / elapsed + 0.5)) + " fps";
+  }
+  display.wait_title = wait;
   if (now < display.note_until) title += " - " + display.note;
   SDL_SetWindowTitle(display.window, title.c_str());
   display.presents = 0;

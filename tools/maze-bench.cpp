@@ -199,6 +199,18 @@ void Measure(const ReferenceRenderer& reference, int samples) {
   }
 }
 
+// The --samples value: a whole number from 1 to 1000, or the command line is refused.
+int ParseSamples(const std::string& text) {
+  const bool digits = !text.empty() && text.size() <= 4 &&
+                      text.find_first_not_of("0123456789") == std::string::npos;
+  const int value = digits ? std::stoi(text) : 0;
+  if (value < 1 || value > 1000) {
+    cli::Refuse("maze-bench", kUsage, "--samples must be a whole number from 1 to 1000: " + text,
+                64);
+  }
+  return value;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -210,7 +222,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--dir") == 0 && i + 1 < argc) {
       dir = argv[++i];
     } else if (std::strcmp(argv[i], "--samples") == 0 && i + 1 < argc) {
-      samples = std::clamp(std::atoi(argv[++i]), 1, 1000);
+      samples = ParseSamples(argv[++i]);
     } else if (std::strcmp(argv[i], "--check") == 0) {
       check = true;
     } else {

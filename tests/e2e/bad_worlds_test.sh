@@ -60,8 +60,12 @@ run_world() {
 report() {
   printf '^\nAborting due to runtime error %s \\(%s\\) at line [0-9]+ of %s\\(\\)$' "$1" "$2" "$3"
 }
-illegal=$(report 1 'illegal function call' 'engine/Textures::TEXTUREROTATE')
-window=$(report 1 'illegal function call' 'engine/Main::OPENVIEWWINDOW')
+# The same report after the one line of a hint that names the bad input.
+hinted() {
+  printf '^[^\n]+\n\nAborting due to runtime error %s \\(%s\\) at line [0-9]+ of %s\\(\\)$' "$1" "$2" "$3"
+}
+illegal=$(hinted 1 'illegal function call' 'engine/Textures::TEXTUREROTATE')
+window=$(hinted 1 'illegal function call' 'engine/Main::OPENVIEWWINDOW')
 list=$(grep . "$data/textures.property")
 count=$(grep -c . "$data/textures.property")
 world="XDIM=320\nYDIM=240\nHVAL=0.5\nPPL=320\nTURNRATE=0.07\nFWMOVERATE=0.6\nREVMOVERATE=0.4\n"
@@ -80,15 +84,15 @@ run_world "TURNRATE 1e308" "$(make_world turnrate "$list\n" \
   "Left Left Right Up Down Escape" 0 ""
 run_world "XDIM 0" "$(make_world xdim-zero - "XDIM=0\n")" 0 "" 1 "$window"
 run_world "missing parameter file" "$(make_world no-params - -)" 0 "" 2 \
-  "$(report 2 'file not found' 'engine/Params::LOADPARAMS')"
+  "$(hinted 2 'file not found' 'engine/Params::LOADPARAMS')"
 run_world "missing texture list" "$(make_world no-list - "TEXTURES=nowhere.property\n")" 0 "" 2 \
-  "$(report 2 'file not found' 'engine/Textures::LOADTEXTUREDB')"
+  "$(hinted 2 'file not found' 'engine/Textures::LOADTEXTUREDB')"
 run_world "BOARD before TEXTURES" "$(make_world board-first "$list\n" \
   "BOARD\nTEXTURES=textures.property\n")" 0 "" 6 \
-  "$(report 6 'out of bounds array access' 'engine/Board::GENERATEBOARDDB')"
+  "$(hinted 6 'out of bounds array access' 'engine/Board::GENERATEBOARDDB')"
 run_world "one texture" "$(make_world one-texture "a=textures/brick.bmp\n" \
   "TEXTURES=textures.property\nBOARD\n")" 1 "" 6 \
-  "$(report 6 'out of bounds array access' 'engine/Board::GENERATEBOARDDB')"
+  "$(hinted 6 'out of bounds array access' 'engine/Board::GENERATEBOARDDB')"
 # Each window side is at most 16384 pixels, however few pixels the window has.
 run_world "a window 16384 wide" "$(make_world widest - "XDIM=16384\nYDIM=2\n")" 0 "Escape" 0 ""
 run_world "a window 65536 wide" "$(make_world too-wide - "XDIM=65536\nYDIM=4\n")" 0 "" 1 "$window"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -76,6 +77,8 @@ TEST_F(Params, DesktopKeysReachThePlatform) {
       {"FULLSCREEN=1\nVSYNC=2\nMOUSESCALE=0.5\nSCREENSHOTS= shots/a=b", true, true, 0.5,
        " shots/a=b"},
       {"VSYNC=1\nVSYNC=0\nFULLSCREEN=yes\nMOUSESCALE=-1e-1", false, false, -0.1, ""},
+      {"FULLSCREEN=0.5\nVSYNC=4294967296", true, true, kScale, ""},
+      {"FULLSCREEN=-0\nVSYNC=0e9", false, false, kScale, ""},
   };
   for (const Row& row : rows) {
     OpenDefaultWindow();
@@ -93,6 +96,61 @@ TEST_F(Params, DesktopKeysReachThePlatform) {
   }
   platform::SetMouseScale(kScale);
   platform::SetScreenshotFolder("");
+}
+
+// A bad input's report keeps its documented form and follows one line that names the input
+// (file and line) and what was wrong; a key mistyped but for case or blanks is warned about.
+TEST_F(Params, BadInputsAreNamedOnTheLineBeforeTheReport) {
+  struct Row {
+    const char* params;  // null: no parameter file
+    const char* list;    // the texture list's text (beside t0.bmp and t1.bmp)
+    int code;
+    const char* stderr_regex;
+  };
+  const Row rows[] = {
+      {nullptr, "", 2,
+       "^params.property: cannot open the parameter file \"params.property\": no such file in "
+       "/[^\n]+\n\nAborting due to runtime error 2 "},
+      {"XDIM=320\nTEXTURES=nowhere.property", "", 2,
+       "^params.property:2: cannot open the texture list \"nowhere.property\": no such file in "
+       "/[^\n]+\n\nAborting due to runtime error 2 "},
+      {"TEXTURES=textures.property", "a=t0.bmp\nb=wall.png\n", 1,
+       "^textures.property:2: \"wall.png\": a PNG picture, not a Windows bitmap \\(BMP\\)\n"
+       "\nAborting due to runtime error 1 "},
+      {"TEXTURES=textures.property", "a=t0.bmp\nt1.bmp\n", 1,
+       "^textures.property:2: no \"=\" between the label and the bitmap's file name\n\nAborting"},
+      {"TEXTURES=textures.property", "a=cut.bmp\n", 1,
+       "^textures.property:1: \"cut.bmp\": pixel rows cut off by its end\n\nAborting"},
+      {"TEXTURES=textures.property", "a=gone.bmp\n", 1,
+       "^textures.property:1: \"gone.bmp\": no such file in /[^\n]+\n\nAborting"},
+      {"XDIM = 640\nTEXTURES=textures.property\nboard\nBOARD", "a=t0.bmp\n", 6,
+       "^params.property:1: warning: \"XDIM \" is not the key XDIM \\(keys are upper case, "
+       "without blanks\\); the line is skipped\nparams.property:3: warning: \"board\" is not "
+       "the key BOARD [^\n]+\nparams.property:4: BOARD needs at least two textures loaded by "
+       "TEXTURES lines before it; 1 loaded\n\nAborting due to runtime error 6 "},
+      {"TEXTURES=textures.property\nBOARD", "a=t0.bmp\n", 6,
+       "^params.property:2: BOARD needs at least two textures loaded by TEXTURES lines before "
+       "it; 1 loaded\n\nAborting due to runtime error 6 "},
+      {"YDIM=0", "", 1,
+       "^params.property: no window of XDIM x YDIM = 640 x 0 pixels opens \\(each side 1 to "
+       "16384, with memory for its pages\\)\n\nAborting due to runtime error 1 "},
+  };
+  WriteTextures({"a", "b"});
+  WriteFile("wall.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(100, '\0'));
+  WriteFile("cut.bmp",
+            testsupport::MakeBmp(64, 64, 24, false, [](int, int) { return 0u; }).substr(0, 100));
+  for (const Row& row : rows) {
+    std::filesystem::remove("params.property");
+    if (row.params != nullptr) WriteFile("params.property", row.params);
+    WriteFile("textures.property", row.list);
+    EXPECT_EXIT(
+        {
+          OpenDefaultWindow();
+          STARTUP_END();
+        },
+        testing::ExitedWithCode(row.code), row.stderr_regex)
+        << (row.params == nullptr ? "no file" : row.params);
+  }
 }
 
 TEST_F(Params, TexturesAndBoardRunTheirLoadersInFileOrder) {
@@ -134,11 +192,11 @@ TEST(PercentileOffset, RoundsDownTowardsMinusInfinity) {
 TEST_F(Params, AMissingFileStopsWithFileNotFound) {
   OpenDefaultWindow();
   EXPECT_EXIT(LOADPARAMS("params.property"), testing::ExitedWithCode(2),
-              "^\nAborting due to runtime error 2 \\(file not found\\) at line [0-9]+ of "
+              "^[^\n]+\n\nAborting due to runtime error 2 \\(file not found\\) at line [0-9]+ of "
               "engine/Params::LOADPARAMS\\(\\)\n\n$");
   WriteFile("params.property", "TEXTURES=missing.property\n");
   EXPECT_EXIT(LOADPARAMS("params.property"), testing::ExitedWithCode(2),
-              "^\nAborting due to runtime error 2 \\(file not found\\) at line [0-9]+ of "
+              "^[^\n]+\n\nAborting due to runtime error 2 \\(file not found\\) at line [0-9]+ of "
               "engine/Textures::LOADTEXTUREDB\\(\\)\n\n$");
 }
 
@@ -154,7 +212,7 @@ TEST_F(Params, ABoardBeforeTwoTexturesIsOutOfBounds) {
 }
 
 // The README's table of keys and the man page name every key the reader knows, so that a key
-// added to the reader cannot be left undocumented.
+// added to the reader cannot be left undocumented; the man pages give the project's version.
 TEST(ParamKeys, EveryKeyIsDocumentedInTheReadmeAndTheManPage) {
   const auto read = [](const std::string& path) {
     std::ifstream file(std::string(MAZE_SOURCE_DIR) + "/" + path, std::ios::binary);
@@ -165,6 +223,12 @@ TEST(ParamKeys, EveryKeyIsDocumentedInTheReadmeAndTheManPage) {
   const std::string readme = read("README.md"), man = read("docs/man/maze-viewer.6");
   ASSERT_FALSE(readme.empty());
   ASSERT_FALSE(man.empty());
+  // Each page, read as it is in the source tree, names the project's version.
+  for (const char* page : {"maze-viewer.6", "maze-snapshot.1", "maze-property.1"}) {
+    const std::string text = read(std::string("docs/man/") + page);
+    EXPECT_NE(text.find("\"maze-viewer " MAZE_VERSION "\""), std::string::npos) << page;
+    EXPECT_EQ(text.find('@'), std::string::npos) << page;
+  }
   for (const std::string& key : PARAMETERKEYS()) {
     EXPECT_NE(readme.find("| `" + key + "` |"), std::string::npos) << key << " in README.md";
     const bool in_man = man.find("\n.BI " + key + "= ") != std::string::npos ||

@@ -100,7 +100,7 @@ TEST_F(Startup, AWindowThatCannotOpenIsIllegal) {
           STARTUP_END();
         },
         testing::ExitedWithCode(1),
-        "^\nAborting due to runtime error 1 \\(illegal function call\\) at line [0-9]+ of "
+        "^[^\n]+\n\nAborting due to runtime error 1 \\(illegal function call\\) at line [0-9]+ of "
         "engine/Main::OPENVIEWWINDOW\\(\\)\n\n$");
   }
 }

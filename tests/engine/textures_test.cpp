@@ -86,13 +86,42 @@ TEST_F(Textures, OnlyTheTopLeftSquareOfAnotherSizeIsTransposedAndKept) {
   LOADTEXTUREDB("list");
   const platform::IMAGE* image = ImageOf("w");
   ASSERT_NE(image, nullptr);
-  EXPECT_EQ(image->WIDTH, 64u);  // the columns past the square are not kept
+  EXPECT_EQ(image->WIDTH, 80u);
   EXPECT_EQ(image->HEIGHT, 40u);
   EXPECT_EQ(platform::Point(image, 30, 10), OverBlack(TestTexel(2, 10, 30)));
   // Image pixel (10, 39) reads bitmap row 10, column 39; (39, 10) would read row 39 of 40.
   EXPECT_EQ(platform::Point(image, 10, 39), OverBlack(TestTexel(2, 39, 10)));
   // Image columns 40 to 63 read bitmap rows 40 to 63, outside it: opaque white, blended.
   EXPECT_EQ(platform::Point(image, 50, 0), 0xFFFEFEFEu);
+  // The columns past the square stay as the bitmap has them.
+  EXPECT_EQ(platform::Point(image, 70, 20), TestTexel(2, 70, 20));
+}
+
+// A bitmap is kept and shown whole up to the 640 x 480 page; only what lies past it is cut.
+TEST_F(Textures, ABitmapIsKeptWholeUpToThePageItIsShownOn) {
+  struct Row {
+    int width, height;
+    uint32_t kept_width, kept_height;
+  };
+  for (const Row& row : {Row{128, 96, 128, 96}, Row{700, 30, 640, 30}, Row{10, 600, 10, 480}}) {
+    RESETGLOBALS();
+    OpenDefaultWindow();
+    WriteFile("big.bmp", MakeBmp(row.width, row.height, 24, false,
+                                 [](int x, int y) { return TestTexel(3, x, y); }));
+    WriteFile("list", "b=big.bmp");
+    LOADTEXTUREDB("list");
+    const platform::IMAGE* image = ImageOf("b");
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->WIDTH, row.kept_width) << row.width;
+    EXPECT_EQ(image->HEIGHT, row.kept_height) << row.width;
+    EXPECT_EQ(image->PITCH, (row.kept_width * 4 + 15) / 16 * 16) << row.width;
+    // The page shows the last pixel kept, blended once over black, and black past it.
+    const int x = static_cast<int>(row.kept_width) - 1, y = static_cast<int>(row.kept_height) - 1;
+    EXPECT_EQ(platform::Point(nullptr, x, y), OverBlack(TestTexel(3, x, y))) << row.width;
+    if (row.kept_width < 640) {
+      EXPECT_EQ(platform::Point(nullptr, x + 1, y), 0xFF000000u) << row.width;
+    }
+  }
 }
 
 TEST_F(Textures, EachLineWaitsForOneKeyAndShowsTheTextureOnBlack) {
@@ -115,9 +144,10 @@ TEST_F(Textures, ABitmapThatCannotBeLoadedIsAnIllegalFunctionCall) {
   for (const char* line :
        {"a=missing.bmp", "a=bad.bmp", "a=huge.bmp", "a=short.bmp", "\n", "nolabel"}) {
     WriteFile("list", line);
-    EXPECT_EXIT(LOADTEXTUREDB("list"), testing::ExitedWithCode(1),
-                "^\nAborting due to runtime error 1 \\(illegal function call\\) at line [0-9]+ of "
-                "engine/Textures::TEXTUREROTATE\\(\\)\n\n$")
+    EXPECT_EXIT(
+        LOADTEXTUREDB("list"), testing::ExitedWithCode(1),
+        "^[^\n]+\n\nAborting due to runtime error 1 \\(illegal function call\\) at line [0-9]+ of "
+        "engine/Textures::TEXTUREROTATE\\(\\)\n\n$")
         << line;
   }
 }

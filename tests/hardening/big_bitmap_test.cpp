@@ -135,11 +135,12 @@ TEST_F(BigBitmaps, ThreeLinesNamingA16384SquareBitmapKeepThreeSmallTextures) {
   const size_t peak = allocmeter::Peak();
   ASSERT_EQ(TEXTUREDB.Count(), 3);
   for (int32_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(TEXTUREDB[i].IMAGE->WIDTH, 64u);
-    EXPECT_EQ(TEXTUREDB[i].IMAGE->HEIGHT, 64u);
+    EXPECT_EQ(TEXTUREDB[i].IMAGE->WIDTH, 640u);
+    EXPECT_EQ(TEXTUREDB[i].IMAGE->HEIGHT, 480u);
   }
-  // The three textures of 16 KiB, and what loading one of them needs for a moment.
-  EXPECT_LT(peak, size_t{1} << 20);
+  // The three textures cut to the 640 x 480 page (1.2 MB each), and what loading one of them
+  // needs for a moment.
+  EXPECT_LT(peak, size_t{6} << 20);
   std::printf("loading it three times held at most %zu bytes at once\n", peak);
 }
 

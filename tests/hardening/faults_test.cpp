@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "Support/Property Core.h"
+#include "Support/Property Shorthand.h"
 #include "Support/String Support.h"
 #include "Support/VGA Lookup.h"
 #include "platform/testing.h"
@@ -60,9 +61,10 @@ TEST_F(Faults, AFailingReadIsRuntimeError3InTheProcedureCalled) {
   testsupport::WriteFile("params.property", "TEXTURES=textures.property\n");
   testsupport::WriteFile("text", "k=v\r\n");
   OpenDefaultWindow();
-  // The list is read in one piece; then a bitmap's size fields take 8 bytes, and BLoadCheck and
-  // BLoad read 70 each before the pixels.
-  const auto list = static_cast<int64_t>(std::filesystem::file_size("textures.property"));
+  // The list is read whole before its first bitmap, in one piece and one more read that finds
+  // its end (allowed by the budget's one byte past it); then a bitmap's size fields take 8
+  // bytes, and BLoadCheck and BLoad read 70 each before the pixels.
+  const auto list = static_cast<int64_t>(std::filesystem::file_size("textures.property")) + 1;
   const std::string lists = "engine/Textures::LOADTEXTUREDB", bitmaps = "engine/Textures::BMP_LOAD";
   std::string buffer;
   PROPERTY_STORE store;
@@ -75,7 +77,9 @@ TEST_F(Faults, AFailingReadIsRuntimeError3InTheProcedureCalled) {
       {"LOAD_BUFFER", [] { LOAD_BUFFER("text"); }, "Support/String Support::LOAD_BUFFER"},
       {"VGA_LOAD", [] { LoadTable("text"); }, "Support/VGA Lookup::VGA_LOAD"},
       {"PROPERTY_DATABASE_LOAD", [&store] { PROPERTY_DATABASE_LOAD(store, "text"); },
-       "Support/Property Core::PROPERTY_DATABASE_LOAD"},
+       "Support/Property Core::PROPERTY_LOAD_RAW_BUFFER"},
+      {"__LOAD", [&store] { __LOAD(store, "text"); },
+       "Support/Property Core::PROPERTY_LOAD_RAW_BUFFER"},
       {"PROPERTY_LOAD_RAW_BUFFER", [&buffer] { PROPERTY_LOAD_RAW_BUFFER(buffer, "text"); },
        "Support/Property Core::PROPERTY_LOAD_RAW_BUFFER"},
   };
@@ -96,6 +100,29 @@ TEST_F(Faults, AFailingReadIsRuntimeError3InTheProcedureCalled) {
   platform::ImageDestroy(image);
 }
 
+// Every save writes through PROPERTY_SAVE_RAW_BUFFER, so a full disk is reported there.
+TEST_F(Faults, AFailingWriteIsRuntimeError3InTheRawSave) {
+  std::filesystem::create_directory("Assets (v0x22)");
+  OpenDefaultWindow();
+  PROPERTY_STORE store;
+  PROPERTY_DATABASE_SET(store, "k", "v");
+  std::string words = "two words";
+  const std::function<void()> saves[] = {
+      [&store] { PROPERTY_DATABASE_SAVE(store, "f.property"); },
+      [&store] { __SAVE(store, "f.property"); },
+      [&store, &words] { PROPERTY_DIGEST_WORD(store, words); },
+      [] { PROPERTY_SAVE_RAW_BUFFER("k=v", "f.property"); },
+  };
+  for (const auto& save : saves) {
+    EXPECT_EXIT(
+        {
+          platform::testing::FailWritesAfter(0);
+          save();
+        },
+        testing::ExitedWithCode(3), Report(3, "Support/Property Core::PROPERTY_SAVE_RAW_BUFFER"));
+  }
+}
+
 TEST_F(Faults, RunningOutOfMemoryIsRuntimeError4InTheProcedureCalled) {
   const std::string big(4 * kMiB, 'x');  // more than the limit below
   testsupport::WriteFile("big", big);
@@ -109,7 +136,7 @@ TEST_F(Faults, RunningOutOfMemoryIsRuntimeError4InTheProcedureCalled) {
       {"LOAD_BUFFER", [] { LOAD_BUFFER("big"); }, "Support/String Support::LOAD_BUFFER"},
       {"VGA_LOAD", [] { LoadTable("big"); }, "Support/VGA Lookup::VGA_LOAD"},
       {"PROPERTY_DATABASE_LOAD", [&store] { PROPERTY_DATABASE_LOAD(store, "big"); },
-       "Support/Property Core::PROPERTY_DATABASE_LOAD"},
+       "Support/Property Core::PROPERTY_LOAD_RAW_BUFFER"},
       // The line is read, but the label copied from it finds no room: the std::bad_alloc that
       // nothing catches ends the program in the procedure it happened in, without a line.
       {"a parameter line copied", [] { LOADPARAMS("middling"); }, "engine/Params::LOADPARAMS",

@@ -153,7 +153,7 @@ TEST_F(MalformedBitmaps, StopTheTextureLoaderWithError1AtTexturerotate) {
           LOADTEXTUREDB("list.property");
         },
         testing::ExitedWithCode(1),
-        "^\nAborting due to runtime error 1 \\(illegal function call\\) at line [0-9]+ of "
+        "^[^\n]+\n\nAborting due to runtime error 1 \\(illegal function call\\) at line [0-9]+ of "
         "engine/Textures::TEXTUREROTATE\\(\\)\n\n$")
         << c.what;
   }
