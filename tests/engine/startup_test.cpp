@@ -83,6 +83,49 @@ TEST_F(Startup, AFrameShowsAndClearsTheWorkPage) {
   EXPECT_EQ(platform::ScreenPtr()[5].U, 0u);
 }
 
+// With RESOLUTION=window the view follows the window from one frame to the next: XDIM, PPL,
+// YDIM, HVAL and the ramps take each size it shows (a side above the page limit scaled down,
+// a window showing nothing keeping the last), and the next frame fills the new page. Without it
+// the page keeps the file's size.
+TEST_F(Startup, TheViewFollowsTheWindowAtItsOwnResolution) {
+  testsupport::WriteFile("params.property", "XDIM=800\nYDIM=500\nHVAL=0.7\n");
+  STARTUP();
+  platform::headless::ResizeWindow(1024, 768);
+  FRAME();
+  EXPECT_EQ(platform::ScreenWidth(), 800);
+  EXPECT_EQ(HVAL, 560);
+  EXPECT_EQ(RAMPAREA, 0);
+
+  testsupport::WriteFile("params.property", "XDIM=800\nYDIM=500\nRESOLUTION=window\n");
+  STARTUP();
+  EXPECT_EQ(XDIM, 800);
+  EXPECT_EQ(HVAL, 400);
+  EXPECT_EQ(RAMPAREA, 400000);
+  const struct {
+    int shown_width, shown_height, width, height;
+  } steps[] = {{1024, 768, 1024, 768}, {1, 1, 1, 1},         {20000, 100, 16384, 81},
+               {0, 0, 16384, 81},      {641, 479, 641, 479}, {641, 479, 641, 479}};
+  for (const auto& step : steps) {
+    platform::headless::ResizeWindow(step.shown_width, step.shown_height);
+    FRAME();
+    const std::string what =
+        std::to_string(step.shown_width) + "x" + std::to_string(step.shown_height);
+    EXPECT_EQ(platform::ScreenWidth(), step.width) << what;
+    EXPECT_EQ(platform::ScreenHeight(), step.height) << what;
+    EXPECT_EQ(XDIM, step.width) << what;
+    EXPECT_EQ(PPL, step.width) << what;
+    EXPECT_EQ(YDIM, step.height) << what;
+    EXPECT_EQ(HVAL, rt::RoundInt(step.width * 0.5)) << what;
+    EXPECT_EQ(RAMPAREA, step.width * step.height) << what;
+    RAYTRACE();
+    const platform::PIXEL* page = platform::ScreenPtr();
+    if (step.height > 1) {
+      EXPECT_EQ(page[0].U, 255u) << what;
+    }
+    EXPECT_EQ(page[step.width * step.height - 1].U, step.height > 1 ? 159u : 0u) << what;
+  }
+}
+
 TEST_F(Startup, AWindowThatCannotOpenIsIllegal) {
   EXPECT_EXIT(
       {
