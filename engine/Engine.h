@@ -106,7 +106,7 @@ double ADJUSTGAMMA(double DEPTH, double EXPONENT);
 // The ramps' step at pixel index I: I x 320 \ RAMPAREA, which is I \ 960 with the fixed ramps
 // (RAMPAREA 0). A ceiling pixel is 255 minus it and a floor pixel half of it, so that a page of
 // any size shows the 640 x 480 page's colours at the same fractions of its height.
-int32_t RAMPSTEP(int64_t I);
+int64_t RAMPSTEP(int64_t I);
 void RENDERCEILINGS();
 void RENDERWALLS();
 void RENDERFLOORS();

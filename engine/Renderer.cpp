@@ -110,9 +110,9 @@ double ADJUSTGAMMA(double DEPTH, double EXPONENT) {
 }
 
 // Reads: RAMPAREA.
-int32_t RAMPSTEP(int64_t I) {
+int64_t RAMPSTEP(int64_t I) {
   const int64_t area = RAMPAREA > 0 ? RAMPAREA : 640 * 480;
-  return static_cast<int32_t>(I * 320 / area);
+  return I * 320 / area;
 }
 
 // Paints rows 0 to SY1 - 1 of column SX with the ceiling ramp 255 - RAMPSTEP(P) (255 - P \ 960

@@ -1,5 +1,6 @@
-// The SDL2 backend: a resizable window that shows the visible page letterboxed and scaled by
-// nearest neighbour (in a window or fullscreen), a streaming texture updated on every Flip, and
+// The SDL2 backend: a resizable window, never opened larger than its screen's usable area, that
+// shows the visible page letterboxed and scaled by nearest neighbour (in a window or fullscreen)
+// or, when the pages follow the window, unscaled; a streaming texture updated on every Flip, and
 // window events turned into the key texts of the keyboard buffer. The title shows the frame rate.
 // Its own keys never reach the keyboard buffer: F11 and Alt+Enter toggle fullscreen, F12 and
 // Print Screen save a screenshot, F10 releases the pointer. Interrupt and termination signals end
