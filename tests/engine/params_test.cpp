@@ -95,21 +95,6 @@ TEST_F(Params, DesktopKeysReachThePlatform) {
   platform::SetScreenshotFolder("");
 }
 
-// RESOLUTION draws at the window's own size for the value "window" alone; the last line decides.
-TEST_F(Params, ResolutionWindowAloneFollowsTheWindow) {
-  OpenDefaultWindow();
-  const std::pair<const char*, bool> rows[] = {{"RESOLUTION=window", true},
-                                               {"RESOLUTION=Window", false},
-                                               {"RESOLUTION=window ", false},
-                                               {"RESOLUTION=window\nRESOLUTION=", false}};
-  for (const auto& [text, native] : rows) {
-    platform::SetNativeResolution(!native);
-    WriteFile("params.property", text);
-    LOADPARAMS("params.property");
-    EXPECT_EQ(platform::Desktop().native_resolution, native) << text;
-  }
-}
-
 TEST_F(Params, TexturesAndBoardRunTheirLoadersInFileOrder) {
   for (const char* board : {"BOARD", "BOARD=", "BOARD=anything"}) {
     RESETGLOBALS();

@@ -260,9 +260,8 @@ TEST_F(Renderer, ParametersThatLeaveThePageNeverWriteOutsideIt) {
 }
 
 // Ramps scaled to the page show the 640 x 480 page's colours at the same fractions of its
-// height, in both renderers: only the blue byte, from 255 at the top through 96 and 80 at the
-// horizon (79 where an odd height puts it just above the middle) to 159 at the bottom, each row
-// within one step of the 640 x 480 row at its height.
+// height, in both renderers: each row within one step of the 640 x 480 row at its height, on the
+// same side of the horizon, down to the floor's 159 at the bottom.
 TEST_F(Renderer, RampsScaledToThePageKeepThe640x480Colours) {
   PROPERTY_ERASE(BOARDDB);  // no walls: ceiling down to the horizon, floor from it
   RAYTRACE();
@@ -280,13 +279,6 @@ TEST_F(Renderer, RampsScaledToThePageKeepThe640x480Colours) {
       const std::string what =
           std::to_string(w) + "x" + std::to_string(h) + (literal ? " literal" : " fast");
       const platform::PIXEL* page = platform::ScreenPtr();
-      uint32_t lowest = 255, highest = 0;
-      for (size_t i = 0; i < size_t(w) * h; ++i) {
-        lowest = std::min(lowest, page[i].U);
-        highest = std::max(highest, page[i].U);
-      }
-      EXPECT_GE(lowest, 79u) << what;
-      EXPECT_EQ(highest, 255u) << what;
       EXPECT_EQ(page[size_t(w) * h - 1].U, 159u) << what;
       for (int y = 0; y < h; ++y) {
         const int row = y * 480 / h;               // the 640 x 480 row at this height

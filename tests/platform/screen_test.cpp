@@ -97,55 +97,15 @@ TEST_F(Screen, ImpossibleImagesAndWindowsAreRefused) {
 // The rule that fits a window to the screen and a page to the page limit: scaled down, its
 // aspect kept, never below 1 a side.
 TEST_F(Screen, SizesAreFittedWithTheirAspectKept) {
-  const struct {
-    int width, height, limit_width, limit_height, fitted_width, fitted_height;
-  } rows[] = {{640, 480, 1024, 768, 640, 480},   {2000, 1000, 1024, 768, 1024, 512},
-              {1000, 2000, 1024, 768, 384, 768}, {5000, 1, 1024, 768, 1024, 1},
-              {1, 5000, 1024, 768, 1, 768},      {40000, 100, 16384, 16384, 16384, 40}};
+  const int rows[][6] = {{640, 480, 1024, 768, 640, 480},   {2000, 1000, 1024, 768, 1024, 512},
+                         {1000, 2000, 1024, 768, 384, 768}, {5000, 1, 1024, 768, 1024, 1},
+                         {1, 5000, 1024, 768, 1, 768},      {40000, 100, 16384, 16384, 16384, 40}};
   for (const auto& row : rows) {
-    int width = row.width, height = row.height;
-    platform::internal::FitInside(width, height, row.limit_width, row.limit_height);
-    EXPECT_EQ(width, row.fitted_width) << row.width << " x " << row.height;
-    EXPECT_EQ(height, row.fitted_height) << row.width << " x " << row.height;
+    int width = row[0], height = row[1];
+    platform::internal::FitInside(width, height, row[2], row[3]);
+    EXPECT_EQ(width, row[4]) << row[0] << " x " << row[1];
+    EXPECT_EQ(height, row[5]) << row[0] << " x " << row[1];
   }
-}
-
-// With the native resolution on, the pages follow the size the window shows: reopened cleared,
-// a side above the page limit scaled down; a window showing nothing and pages that cannot be
-// made keep them as they were. Without it they never change.
-TEST_F(Screen, PagesFollowTheWindowWithTheNativeResolution) {
-  ASSERT_EQ(platform::ScreenRes(64, 48, 32, 2, 0), 0);
-  platform::PageSet(1, 0);
-  platform::headless::ResizeWindow(800, 600);
-  EXPECT_FALSE(platform::FitPagesToWindow());
-  EXPECT_EQ(platform::ScreenWidth(), 64);
-  platform::SetNativeResolution(true);
-  const struct {
-    int shown_width, shown_height;
-    bool failing;
-    int width, height;
-    bool kept;  // the pages were not reopened
-  } steps[] = {{800, 600, false, 800, 600, false},    {1, 1, false, 1, 1, false},
-               {40000, 100, false, 16384, 40, false}, {0, 0, false, 16384, 40, true},
-               {-3, 7, false, 16384, 40, true},       {300, 200, true, 16384, 40, true},
-               {16384, 40, false, 16384, 40, true},   {641, 479, false, 641, 479, false}};
-  for (const auto& step : steps) {
-    platform::PSet(nullptr, 0, 0, 0xFF123456);
-    platform::headless::SetWindowFailure(step.failing);
-    platform::headless::ResizeWindow(step.shown_width, step.shown_height);
-    EXPECT_TRUE(platform::FitPagesToWindow());
-    const std::string what =
-        std::to_string(step.shown_width) + " x " + std::to_string(step.shown_height);
-    EXPECT_EQ(platform::ScreenWidth(), step.width) << what;
-    EXPECT_EQ(platform::ScreenHeight(), step.height) << what;
-    EXPECT_EQ(platform::Point(nullptr, 0, 0), step.kept ? 0xFF123456u : 0u) << what;
-  }
-  platform::PSet(nullptr, 0, 0, 0xFF654321);
-  platform::Flip();
-  platform::PageSet(0, 0);
-  EXPECT_EQ(platform::Point(nullptr, 0, 0), 0xFF654321u) << "the page choice is kept";
-  platform::Screen(0);
-  EXPECT_FALSE(platform::FitPagesToWindow());
 }
 
 TEST_F(Screen, PagesFlipAndClear) {
