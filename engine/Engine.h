@@ -17,16 +17,22 @@ void STARTUP_DEFAULTS();
 // Seeds the random generator from Timer().
 void STARTUP_SEED();
 // The end of start-up: HVAL from the default width, the BOARD array, the parameter file, then
-// the window at XDIM x YDIM.
+// the window at XDIM x YDIM and the view following it (FOLLOWPAGE).
 void STARTUP_END();
 // STARTUP_BEGIN, STARTUP_SEED and STARTUP_END in order.
 void STARTUP();
-// One iteration of the frame loop: draw, show, clear, then keyboard, pointer, mouse and bounds.
+// One iteration of the frame loop: draw, show, clear, follow the window, then keyboard, pointer,
+// mouse and bounds.
 void FRAME();
-// The frame loop's steps after RAYTRACE: show, clear, then keyboard, pointer, mouse and bounds.
+// The frame loop's steps after RAYTRACE: show, clear, follow the window (FOLLOWPAGE), then
+// keyboard, pointer, mouse and bounds.
 void FINISHFRAME();
 // The frame loop; never returns (the program ends from KEYBOARDCONTROL).
 [[noreturn]] void MAIN();
+// When the pages follow the window (platform::FitPagesToWindow), makes the view the pages' size:
+// XDIM, PPL and YDIM their sides, HVAL = XDIM x 0.5 (the 90-degree field of view with square
+// pixels) and RAMPAREA their pixels, so that the ramps span the page. Otherwise changes nothing.
+void FOLLOWPAGE();
 
 // ----- controls (Controls.cpp) -----
 void KEYBOARDCONTROL();
@@ -105,6 +111,10 @@ void RENDER();
 int32_t ADJUSTDEPTH(int32_t FIRSTROW);
 // Brightness factor 255 x (DEPTH / 255) ^ (1 / EXPONENT) of a depth value.
 double ADJUSTGAMMA(double DEPTH, double EXPONENT);
+// The ramps' step at pixel index I: I x 320 \ RAMPAREA, which is I \ 960 with the fixed ramps
+// (RAMPAREA 0). A ceiling pixel is 255 minus it and a floor pixel half of it, so that a page of
+// any size shows the 640 x 480 page's colours at the same fractions of its height.
+int64_t RAMPSTEP(int64_t I);
 void RENDERCEILINGS();
 void RENDERWALLS();
 void RENDERFLOORS();

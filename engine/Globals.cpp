@@ -5,6 +5,7 @@ int32_t YDIM = 0;
 int32_t PPL = 0;
 int32_t HVAL = 0;
 double GAMMA = 0;
+int32_t RAMPAREA = 0;
 double TURNRATE = 0;
 double FWMOVERATE = 0;
 double REVMOVERATE = 0;
@@ -41,7 +42,7 @@ int32_t X = 0, Y = 0, Z = 0;
 
 void RESETGLOBALS() {
   CMD.Erase();
-  XDIM = YDIM = PPL = HVAL = 0;
+  XDIM = YDIM = PPL = HVAL = RAMPAREA = 0;
   GAMMA = TURNRATE = FWMOVERATE = REVMOVERATE = 0;
   FILEMODE.Erase();
   PROPERTY_ERASE(BOARDDB);

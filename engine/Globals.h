@@ -27,6 +27,9 @@ extern int32_t YDIM;        // window height in pixels; default 480
 extern int32_t PPL;         // pixels per work-page row used to index PPIX; default XDIM
 extern int32_t HVAL;        // projection scale: rows of a unit wall at distance 1; default 320
 extern double GAMMA;        // exponent of the depth shading; default 2.2
+extern int32_t RAMPAREA;    // pixels of the page the ceiling and floor ramps span, XDIM x YDIM
+                            // when they follow the page (FOLLOWPAGE); 0 for the fixed ramps of
+                            // the 640 x 480 page
 extern double TURNRATE;     // radians per turn key; 0 until the parameter file sets it
 extern double FWMOVERATE;   // forward step factor; 0 until set
 extern double REVMOVERATE;  // backward step factor; 0 until set

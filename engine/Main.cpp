@@ -49,12 +49,13 @@ void STARTUP_SEED() {
   platform::Randomize(platform::Timer());
 }
 
-// Reads: XDIM. Writes: HVAL, BOARD, and everything the parameter file sets.
+// Reads: XDIM. Writes: HVAL, BOARD, everything the parameter file sets, and what FOLLOWPAGE sets.
 void STARTUP_END() {
   HVAL = rt::RoundInt(XDIM * 0.5);
   BOARD.Redim(0, 64, 0, 64, RT_HERE);
   LOADPARAMS("params.property");
   OPENVIEWWINDOW();
+  FOLLOWPAGE();
 }
 
 void STARTUP() {
@@ -71,10 +72,20 @@ void FRAME() {
 void FINISHFRAME() {
   platform::Flip(1, 0);
   platform::Cls();
+  FOLLOWPAGE();
   KEYBOARDCONTROL();
   READMOUSE();
   MOUSECONTROL();
   CONSTRAINVIEW();
+}
+
+// Reads: the page's size. Writes: XDIM, YDIM, PPL, HVAL, RAMPAREA.
+void FOLLOWPAGE() {
+  if (!platform::FitPagesToWindow()) return;
+  XDIM = PPL = platform::ScreenWidth();
+  YDIM = platform::ScreenHeight();
+  HVAL = rt::RoundInt(XDIM * 0.5);
+  RAMPAREA = XDIM * YDIM;
 }
 
 void MAIN() {

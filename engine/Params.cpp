@@ -19,7 +19,8 @@ struct PARAMKEY {
 // Every key the reader knows, in the order a label is tested against them: the documented keys
 // first, then the extensions, which a file without them never meets. The desktop window's keys
 // (FULLSCREEN and VSYNC, 1 on and 0 off; MOUSESCALE, counts per pixel of pointer motion;
-// SCREENSHOTS, a folder) are kept by the platform; the engine never reads them.
+// SCREENSHOTS, a folder; RESOLUTION, "window" to draw at the window's own size and anything else
+// for the fixed picture) are kept by the platform; the engine never reads them.
 // Reads: XDIM (for HVAL). Writes: the global each key names.
 constexpr PARAMKEY PARAMKEYS[] = {
     {"XDIM", [](const std::string& V) { XDIM = rt::ValInt(V); }},
@@ -37,6 +38,7 @@ constexpr PARAMKEY PARAMKEYS[] = {
     {"VSYNC", [](const std::string& V) { platform::SetVsync(rt::Val(V) != 0); }},
     {"MOUSESCALE", [](const std::string& V) { platform::SetMouseScale(rt::Val(V)); }},
     {"SCREENSHOTS", [](const std::string& V) { platform::SetScreenshotFolder(V); }},
+    {"RESOLUTION", [](const std::string& V) { platform::SetNativeResolution(V == "window"); }},
 };
 
 int32_t PARAMLINE = 0;  // the number of the parameter line being applied; 0 between files

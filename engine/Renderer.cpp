@@ -109,8 +109,14 @@ double ADJUSTGAMMA(double DEPTH, double EXPONENT) {
   return 255 * std::pow(DEPTH / 255, 1 / EXPONENT);
 }
 
-// Paints rows 0 to SY1 - 1 of column SX with the ceiling ramp 255 - P \ 960.
-// Reads: SX, SY1, PPL. Writes: PPIX, P, PE.
+// Reads: RAMPAREA.
+int64_t RAMPSTEP(int64_t I) {
+  const int64_t area = RAMPAREA > 0 ? RAMPAREA : 640 * 480;
+  return I * 320 / area;
+}
+
+// Paints rows 0 to SY1 - 1 of column SX with the ceiling ramp 255 - RAMPSTEP(P) (255 - P \ 960
+// with the fixed ramps). Reads: SX, SY1, PPL, RAMPAREA. Writes: PPIX, P, PE.
 void RENDERCEILINGS() {
   PPIX = platform::ScreenPtr();
   P = SX;
@@ -119,7 +125,7 @@ void RENDERCEILINGS() {
   CHECKPAGE(run, RT_HERE);
   for (int64_t k = run.first; k < run.last; ++k) {
     const int64_t i = P + k * PPL;
-    PPIX[i].U = static_cast<uint32_t>(255 - static_cast<int32_t>(i / 960));
+    PPIX[i].U = static_cast<uint32_t>(255 - RAMPSTEP(i));
   }
   P = Advance(P, run.count, PPL);
 }
@@ -148,8 +154,9 @@ void RENDERWALLS() {
   P = Advance(P, run.count, PPL);
 }
 
-// Paints rows SY2 to YDIM - 1 of column SX with the floor ramp P \ 1920, then advances the ray
-// direction to the next column. Reads: YDIM, PPL, VXINC, VYINC. Writes: PPIX, P, PE, VX, VY.
+// Paints rows SY2 to YDIM - 1 of column SX with the floor ramp RAMPSTEP(P) \ 2 (P \ 1920 with
+// the fixed ramps), then advances the ray direction to the next column.
+// Reads: YDIM, PPL, RAMPAREA, VXINC, VYINC. Writes: PPIX, P, PE, VX, VY.
 void RENDERFLOORS() {
   PPIX = platform::ScreenPtr();
   PE = PPL * YDIM;
@@ -157,7 +164,7 @@ void RENDERFLOORS() {
   CHECKPAGE(run, RT_HERE);
   for (int64_t k = run.first; k < run.last; ++k) {
     const int64_t i = P + k * PPL;
-    PPIX[i].U = static_cast<uint32_t>(i / 1920);
+    PPIX[i].U = static_cast<uint32_t>(RAMPSTEP(i) / 2);
   }
   P = Advance(P, run.count, PPL);
   VX = VX + VXINC;

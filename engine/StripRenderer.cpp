@@ -342,6 +342,57 @@ class DarkColumns {
 // ---------------------------------------------------------------------------------------------
 // Drawing
 
+// A pixel index i of the ramps as its step i x 320 \ area (see RAMPSTEP) and the remainder, so
+// that moving along a row or down a column needs no division.
+struct RampPoint {
+  int64_t step;  // i x 320 = step x area + rest, 0 <= rest < area
+  int64_t rest;
+};
+
+uint32_t Ceiling(const RampPoint& p) {
+  return static_cast<uint32_t>(255 - p.step);
+}
+uint32_t Floor(const RampPoint& p) {
+  return static_cast<uint32_t>(p.step / 2);
+}
+
+// The ramps of a page `width` pixels wide: the pixels they span, and what a row adds.
+struct Ramps {
+  int64_t area;
+  int64_t row_step, row_rest;  // width x 320 = row_step x area + row_rest
+
+  Ramps(int64_t spanned, int32_t width)
+      : area(spanned),
+        row_step(int64_t{width} * 320 / spanned),
+        row_rest(int64_t{width} * 320 % spanned) {}
+  RampPoint At(uint32_t i) const {
+    const int64_t scaled = int64_t{i} * 320;
+    return {scaled / area, scaled % area};
+  }
+  // Moves p one row down.
+  void Down(RampPoint& p) const {
+    p.step += row_step;
+    p.rest += row_rest;
+    if (p.rest >= area) p.rest -= area, ++p.step;
+  }
+  // Moves p one pixel to the right.
+  void Right(RampPoint& p) const {
+    p.rest += 320;
+    for (; p.rest >= area; p.rest -= area) ++p.step;
+  }
+};
+
+// `count` pixels of a row of a ramp (Ceiling or Floor) from the point p: a whole strip the ramp
+// does not step in is one value.
+template <uint32_t (*Value)(const RampPoint&)>
+void RampRow(uint32_t* row, const Ramps& ramps, RampPoint p, int32_t count) {
+  if (count == kStrip && p.rest + 320 * (kStrip - 1) < ramps.area) {
+    std::fill_n(row, kStrip, Value(p));
+  } else {
+    for (int32_t c = 0; c < count; ++c, ramps.Right(p)) row[c] = Value(p);
+  }
+}
+
 // The state of one frame's drawing.
 struct Canvas {
   uint32_t* page;
@@ -349,30 +400,8 @@ struct Canvas {
   int32_t width, height;
   const Shades* shades;
   DarkColumns* dark;
+  Ramps ramps;
 };
-
-uint32_t CeilingAt(uint32_t i) {
-  return static_cast<uint32_t>(255 - static_cast<int32_t>(i / 960));
-}
-uint32_t FloorAt(uint32_t i) {
-  return i / 1920;
-}
-
-// `count` pixels of a ramp that starts at `first` and moves by `change` after `step` pixels:
-// the ceiling and floor ramps move at most once in fewer than 960 pixels.
-void RampRow(uint32_t* row, uint32_t first, uint32_t change, uint32_t step, int32_t count) {
-  if (count == kStrip && step >= kStrip) {
-    std::fill_n(row, kStrip, first);
-  } else {
-    for (int32_t c = 0; c < count; ++c) row[c] = first + (uint32_t(c) >= step ? change : 0);
-  }
-}
-void CeilingRow(uint32_t* row, uint32_t i, int32_t count) {
-  RampRow(row, CeilingAt(i), ~uint32_t{0}, 960 - i % 960, count);
-}
-void FloorRow(uint32_t* row, uint32_t i, int32_t count) {
-  RampRow(row, FloorAt(i), 1, 1920 - i % 1920, count);
-}
 
 // Bit t & 63 for every t from `first` to `last`.
 uint64_t TextureRows(int32_t first, int32_t last) {
@@ -445,27 +474,27 @@ void DrawColumn(const Canvas& canvas, const Column& column, int32_t x, int32_t r
                 uint32_t* tile) {
   const int32_t wall0 = std::clamp(column.sy1, r0, r1), wall1 = std::clamp(column.sy2, r0, r1);
   auto out = [&](int32_t r) -> uint32_t& { return tile[static_cast<size_t>(r - r0) * kStrip]; };
-  uint32_t i = static_cast<uint32_t>(x + r0 * canvas.width);
-  for (int32_t r = r0; r < wall0; ++r, i += canvas.width) out(r) = CeilingAt(i);
+  const Ramps& ramps = canvas.ramps;
+  RampPoint p = ramps.At(static_cast<uint32_t>(x + r0 * canvas.width));
+  for (int32_t r = r0; r < wall0; ++r, ramps.Down(p)) out(r) = Ceiling(p);
   if (wall0 < wall1 && column.texture != nullptr) {
     DrawTexturedWall(canvas, column, wall0 - column.sy1, wall1 - column.sy1, &out(wall0));
   } else if (wall0 < wall1) {
     DrawUntexturedWall(canvas, column, x, wall0, wall1, &out(wall0));
   }
-  i = static_cast<uint32_t>(x + wall1 * canvas.width);
-  for (int32_t r = wall1; r < r1; ++r, i += canvas.width) out(r) = FloorAt(i);
+  p = ramps.At(static_cast<uint32_t>(x + wall1 * canvas.width));
+  for (int32_t r = wall1; r < r1; ++r, ramps.Down(p)) out(r) = Floor(p);
 }
 
-// Rows r0 to r1 - 1 of columns x0 .. x0 + count - 1, in row order: write(row, r, i) writes the
-// row's pixels, i the pixel index of its first. Each page row is asked for well before it is
-// written.
+// Rows r0 to r1 - 1 of columns x0 .. x0 + count - 1, in row order: write(row, r) writes the
+// row's pixels. Each page row is asked for well before it is written.
 template <class Write>
 void WriteRows(const Canvas& canvas, int32_t x0, int32_t r0, int32_t r1, Write write) {
   const size_t width = static_cast<size_t>(canvas.width);
   for (int32_t r = r0; r < r1; ++r) {
     uint32_t* row = canvas.page + static_cast<size_t>(r) * width + x0;
     if (r + kAhead < canvas.height) __builtin_prefetch(row + kAhead * width, 1);
-    write(row, r, static_cast<uint32_t>(x0 + r * canvas.width));
+    write(row, r);
   }
 }
 
@@ -481,12 +510,16 @@ void DrawStrip(const Canvas& canvas, const Column* columns, int32_t x0, int32_t 
     bottom = std::max(bottom, columns[c].sy2);
   }
   bottom = std::max(bottom, top);
-  WriteRows(canvas, x0, 0, top,
-            [&](uint32_t* row, int32_t, uint32_t i) { CeilingRow(row, i, count); });
+  const Ramps& ramps = canvas.ramps;
+  RampPoint p = ramps.At(static_cast<uint32_t>(x0));
+  WriteRows(canvas, x0, 0, top, [&](uint32_t* row, int32_t) {
+    RampRow<Ceiling>(row, ramps, p, count);
+    ramps.Down(p);
+  });
   for (int32_t r0 = top; r0 < bottom; r0 += kChunk) {
     const int32_t r1 = std::min(bottom, r0 + kChunk);
     for (int32_t c = 0; c < count; ++c) DrawColumn(canvas, columns[c], x0 + c, r0, r1, tile + c);
-    WriteRows(canvas, x0, r0, r1, [&](uint32_t* row, int32_t r, uint32_t) {
+    WriteRows(canvas, x0, r0, r1, [&](uint32_t* row, int32_t r) {
       const uint32_t* from = tile + static_cast<size_t>(r - r0) * kStrip;
       if (count == kStrip) {
         std::memcpy(row, from, sizeof(uint32_t) * kStrip);
@@ -495,8 +528,11 @@ void DrawStrip(const Canvas& canvas, const Column* columns, int32_t x0, int32_t 
       }
     });
   }
-  WriteRows(canvas, x0, bottom, canvas.height,
-            [&](uint32_t* row, int32_t, uint32_t i) { FloorRow(row, i, count); });
+  p = ramps.At(static_cast<uint32_t>(x0 + bottom * canvas.width));
+  WriteRows(canvas, x0, bottom, canvas.height, [&](uint32_t* row, int32_t) {
+    RampRow<Floor>(row, ramps, p, count);
+    ramps.Down(p);
+  });
 }
 
 // True when every run of every column lies inside the page (see the top of this file).
@@ -534,7 +570,13 @@ bool CastAll(const View& view, Ray& ray, double& vx, double& vy, int32_t& by, in
 }
 
 void DrawAll(uint32_t* page, bool cleared) {
-  const Canvas canvas{page, cleared, XDIM, YDIM, &scratch.shades, &scratch.dark};
+  const Canvas canvas{page,
+                      cleared,
+                      XDIM,
+                      YDIM,
+                      &scratch.shades,
+                      &scratch.dark,
+                      Ramps(RAMPAREA > 0 ? RAMPAREA : 640 * 480, XDIM)};
   scratch.shades.Follow();
   scratch.dark.Forget();
   for (int32_t x0 = 0; x0 < XDIM; x0 += kStrip) {

@@ -7,8 +7,17 @@
 
 namespace platform::backend {
 
-// Opens the window, or resizes the open one, to show width x height pixels; false on failure.
+// Opens the window, or resizes the open one, to show width x height pixels; false on failure. A
+// window larger than the screen's usable area is made smaller to fit it, its aspect kept, and
+// shows the picture scaled down.
 bool OpenWindow(int width, int height);
+// The size in pixels of the picture the window can show unscaled now (its drawable area, which a
+// resize or fullscreen changes), at most the largest picture the backend can show; false without
+// a window.
+bool ShownSize(int& width, int& height);
+// Makes the open window show pictures of width x height pixels from now on, leaving the window's
+// own size alone; false when it cannot, the previous picture size then staying.
+bool ResizePicture(int width, int height);
 // Closes the window; harmless when none is open.
 void CloseWindow();
 // Shows a page of width x height pixels (0xXXRRGGBB, alpha ignored).

@@ -50,6 +50,10 @@ void SetWaitTitle(const std::string& text) {
   settings.wait_title = text;
 }
 
+void SetNativeResolution(bool on) {
+  settings.native_resolution = on;
+}
+
 bool TakeMouse(int32_t& horizontal, int32_t& vertical, int32_t& buttons) {
   int dx = 0, dy = 0, pressed = 0;
   if (!backend::TakeMotion(dx, dy, pressed)) return false;

@@ -23,7 +23,11 @@ long AutoAnswerCount();
 // Number of Present calls and whether the window is open (for tests).
 long PresentCount();
 bool WindowOpen();
-// Makes the next OpenWindow calls fail (to test the failure paths of ScreenRes).
+// Makes the next OpenWindow calls fail (to test the failure paths of ScreenRes), and the reopening
+// of pages at a new window size.
 void SetWindowFailure(bool fail);
+// Acts as a user resizing the window: from now on it shows width x height pixels unscaled (any
+// numbers; the next ScreenRes sets the size again).
+void ResizeWindow(int width, int height);
 
 }  // namespace platform::headless

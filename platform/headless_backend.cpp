@@ -15,16 +15,28 @@ std::string auto_answer = kEnter;  // the key that answers a wait; empty for non
 long auto_answers = 0;             // automatic answers given
 long presents = 0;                 // Present calls
 bool window_open = false;          // OpenWindow succeeded and CloseWindow has not run since
-bool fail_windows = false;         // OpenWindow fails while set
+bool fail_windows = false;         // OpenWindow and ResizePicture fail while set
+int shown_width = 0;   // the picture the window shows unscaled: the size last opened, or
+int shown_height = 0;  // the size ResizeWindow gave it since
 
 }  // namespace
 
 namespace backend {
 
-bool OpenWindow(int, int) {
+bool OpenWindow(int width, int height) {
   if (fail_windows) return false;
   window_open = true;
+  shown_width = width;
+  shown_height = height;
   return true;
+}
+bool ShownSize(int& width, int& height) {
+  width = shown_width;
+  height = shown_height;
+  return window_open;
+}
+bool ResizePicture(int, int) {
+  return !fail_windows;
 }
 void CloseWindow() {
   window_open = false;
@@ -73,6 +85,10 @@ bool WindowOpen() {
 }
 void SetWindowFailure(bool fail) {
   fail_windows = fail;
+}
+void ResizeWindow(int width, int height) {
+  shown_width = width;
+  shown_height = height;
 }
 
 }  // namespace headless

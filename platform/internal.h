@@ -22,6 +22,9 @@ struct Surface {
   uint32_t& At(int x, int y) const { return pixels[static_cast<size_t>(y) * pitch + x]; }
 };
 
+// Scales width x height down, its aspect kept (each side at least 1), until it fits inside
+// limit_width x limit_height; a size that fits already is left as it is.
+void FitInside(int& width, int& height, int limit_width, int limit_height);
 // The image's pixels, or the work page for a null image; false when there is neither.
 bool TargetSurface(const IMAGE* image, Surface& out);
 // The work page; false without a window.

@@ -88,6 +88,13 @@ void Flip();
 void Cls();
 // Screen(0) closes the window; returns 0 on success and 1 for any other mode.
 int Screen(int mode);
+// With the native resolution on (SetNativeResolution) and a window open, makes the pages the size
+// of the picture the window shows: when that differs from theirs (the window was resized, or went
+// into or out of fullscreen) both pages are reopened at it, cleared, with the same page choice.
+// A side above kMaxWindowSide is scaled down with the aspect kept; a window that shows nothing,
+// or pages that cannot be allocated, leave the pages as they were. Returns true then, whether or
+// not the pages changed; false, changing nothing, with the native resolution off or no window.
+bool FitPagesToWindow();
 
 // ---------------------------------------------------------------------------------------------
 // Drawing. A null target means the work page.
@@ -172,7 +179,8 @@ struct DesktopSettings {
   bool vsync = false;                       // at most one frame per display refresh
   double mouse_scale = kDefaultMouseScale;  // multiplies the captured pointer's motion
   std::string screenshots;                  // folder of the F12 pictures; empty: working directory
-  std::string wait_title;  // while not empty, the title shows it instead of the frame rate
+  std::string wait_title;          // while not empty, the title shows it instead of the frame rate
+  bool native_resolution = false;  // the pages follow the window (FitPagesToWindow)
 };
 const DesktopSettings& Desktop();
 void SetFullscreen(bool on);
@@ -182,6 +190,8 @@ void SetScreenshotFolder(const std::string& folder);
 // What a wait for the user shows in the window's title ("texture 2 of 7 - ..."); the empty text
 // ends the wait's title, and the frame rate is shown again from the next frame on.
 void SetWaitTitle(const std::string& text);
+// Turns on or off the pages following the window's size (FitPagesToWindow).
+void SetNativeResolution(bool on);
 
 // While the pointer is captured (a click in the window captures it; F10 and losing the focus
 // release it), sets the motion counts since the last call, scaled by the mouse scale (fractions

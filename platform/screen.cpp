@@ -7,6 +7,7 @@
 // copy and fill would have left; a frame that paints every pixel skips the debt.
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -81,6 +82,29 @@ void Settle() {
   window.owed = Owed::kNothing;
 }
 
+// Fills `fresh` with `pages` cleared pages of width x height; false when memory runs out.
+bool Allocate(PageBuffer (&fresh)[2], int pages, int width, int height) {
+  try {
+    for (int i = 0; i < pages; ++i) fresh[i].assign(static_cast<size_t>(width) * height, 0u);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+// Reopens the open window's pages at width x height, cleared, with the same page count and
+// choice; the pages stay as they were when they cannot be allocated or shown.
+void ReopenPages(int width, int height) {
+  PageBuffer fresh[2];
+  if (!Allocate(fresh, window.page_count, width, height)) return;
+  if (!backend::ResizePicture(width, height)) return;
+  for (int i = 0; i < 2; ++i) window.pages[i].swap(fresh[i]);
+  window.width = width;
+  window.height = height;
+  window.owed = Owed::kNothing;
+  internal::ResetConsole();
+}
+
 }  // namespace
 
 int ScreenRes(int width, int height, int depth, int pages, int flags) {
@@ -89,11 +113,7 @@ int ScreenRes(int width, int height, int depth, int pages, int flags) {
   // page at 16384 x 16384 pixels.
   if (width > kMaxWindowSide || height > kMaxWindowSide) return 1;
   PageBuffer fresh[2];
-  try {
-    for (int i = 0; i < pages; ++i) fresh[i].assign(static_cast<size_t>(width) * height, 0u);
-  } catch (const std::bad_alloc&) {
-    return 1;
-  }
+  if (!Allocate(fresh, pages, width, height)) return 1;
   if (!backend::OpenWindow(width, height)) return 1;
   for (int i = 0; i < 2; ++i) window.pages[i].swap(fresh[i]);
   window.width = width;
@@ -170,7 +190,30 @@ int Screen(int mode) {
   return 0;
 }
 
+bool FitPagesToWindow() {
+  if (!Desktop().native_resolution || !window.open) return false;
+  int width = 0, height = 0;
+  if (!backend::ShownSize(width, height) || width < 1 || height < 1) return true;
+  internal::FitInside(width, height, kMaxWindowSide, kMaxWindowSide);
+  if (width != window.width || height != window.height) ReopenPages(width, height);
+  return true;
+}
+
 namespace internal {
+
+void FitInside(int& width, int& height, int limit_width, int limit_height) {
+  if (limit_width < 1 || limit_height < 1 || (width <= limit_width && height <= limit_height)) {
+    return;
+  }
+  const int64_t w = width, h = height;
+  if (w * limit_height >= h * limit_width) {  // the width binds
+    width = limit_width;
+    height = static_cast<int>(std::max<int64_t>(1, h * limit_width / w));
+  } else {
+    height = limit_height;
+    width = static_cast<int>(std::max<int64_t>(1, w * limit_height / h));
+  }
+}
 
 bool WorkSurface(Surface& out) {
   if (!window.open) return false;

@@ -1,5 +1,6 @@
-// The SDL2 backend: a resizable window that shows the visible page letterboxed and scaled by
-// nearest neighbour (in a window or fullscreen), a streaming texture updated on every Flip, and
+// The SDL2 backend: a resizable window, never opened larger than its screen's usable area, that
+// shows the visible page letterboxed and scaled by nearest neighbour (in a window or fullscreen)
+// or, when the pages follow the window, unscaled; a streaming texture updated on every Flip, and
 // window events turned into the key texts of the keyboard buffer. The title shows the frame rate.
 // Its own keys never reach the keyboard buffer: F11 and Alt+Enter toggle fullscreen, F12 and
 // Print Screen save a screenshot, F10 releases the pointer. Interrupt and termination signals end
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "platform/backend.h"
+#include "platform/internal.h"
 #include "platform/platform.h"
 #include "platform/screenshot.h"
 #include "platform/sdl_window.h"
@@ -129,6 +131,16 @@ void ReportNoDisplay() {
       "it without a window.\n");
 }
 
+// Makes a window size fit the usable area (the screen less its panels) of the display the window
+// is on, or of the first display before the window opens.
+void FitScreen(int& width, int& height) {
+  const int index = display.window != nullptr ? SDL_GetWindowDisplayIndex(display.window) : 0;
+  SDL_Rect area;
+  if (index >= 0 && SDL_GetDisplayUsableBounds(index, &area) == 0) {
+    internal::FitInside(width, height, area.w, area.h);
+  }
+}
+
 bool CreateWindow(int width, int height) {
   signals::Install();
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -138,6 +150,7 @@ bool CreateWindow(int width, int height) {
     return false;
   }
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  FitScreen(width, height);
   const Uint32 flags = SDL_WINDOW_RESIZABLE | (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   display.window = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
                                     height, flags);
@@ -205,13 +218,34 @@ bool OpenWindow(int width, int height) {
       return false;
     }
   } else {
-    SDL_SetWindowSize(display.window, width, height);
+    int window_width = width, window_height = height;
+    FitScreen(window_width, window_height);
+    SDL_SetWindowSize(display.window, window_width, window_height);
   }
   if (!SizePicture(width, height)) {
     CloseWindow();
     return false;
   }
   return true;
+}
+
+bool ShownSize(int& width, int& height) {
+  if (display.renderer == nullptr ||
+      SDL_GetRendererOutputSize(display.renderer, &width, &height) != 0) {
+    return false;
+  }
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(display.renderer, &info) == 0) {
+    internal::FitInside(width, height, info.max_texture_width, info.max_texture_height);
+  }
+  return true;
+}
+
+bool ResizePicture(int width, int height) {
+  const int old_width = display.width, old_height = display.height;
+  if (SizePicture(width, height)) return true;
+  SizePicture(old_width, old_height);
+  return false;
 }
 
 void CloseWindow() {

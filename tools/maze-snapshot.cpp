@@ -1,10 +1,11 @@
 // Runs the viewer headless on a data folder and writes what its last frame showed.
 //
 //   maze-snapshot [--dir DIR] [--seed N] [--pose X,Y,Z,ANG] [--keys K1,K2,...] [--frames N]
-//                 [--raw FILE] [--bmp FILE] [--board FILE] [--state FILE]
+//                 [--size WxH] [--raw FILE] [--bmp FILE] [--board FILE] [--state FILE]
 //
 // Start-up runs in DIR with every texture confirmation answered automatically and the random
-// generator seeded with N (default 1); --pose then places the viewer. The keys (left, right, up,
+// generator seeded with N (default 1); --size then draws at the window's own resolution, the
+// window showing W x H pixels, and --pose places the viewer. The keys (left, right, up,
 // down, esc, comma, close for the window's close button, or any single character) wait in the
 // keyboard buffer when the first frame's controls run. The outputs describe the last frame drawn,
 // before its page was cleared: --raw the work page's bytes (B, G, R, X per pixel, rows top to
@@ -22,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +42,7 @@ struct Options {
   std::optional<std::vector<double>> pose;
   std::vector<std::string> keys;
   long frames = 1;
+  int width = 0, height = 0;  // --size; 0 keeps the world's own picture size
   std::string raw, bmp, board, state;
 };
 
@@ -54,7 +57,8 @@ Capture capture;  // the last frame drawn
 
 constexpr char kUsage[] =
     "usage: maze-snapshot [--dir DIR] [--seed N] [--pose X,Y,Z,ANG] [--keys K1,K2,...]\n"
-    "                     [--frames N] [--raw FILE] [--bmp FILE] [--board FILE] [--state FILE]\n"
+    "                     [--frames N] [--size WxH] [--raw FILE] [--bmp FILE] [--board FILE]\n"
+    "                     [--state FILE]\n"
     "Runs the maze viewer headless in DIR and writes what its last frame showed.\n"
     "  --dir DIR        the world's folder (default: the working directory)\n"
     "  --seed N         seed of the random generator (default 1)\n"
@@ -62,6 +66,7 @@ constexpr char kUsage[] =
     "  --keys K1,...    keys for the first frame: left, right, up, down, esc, comma, close\n"
     "                   (the window's close button) or any single character\n"
     "  --frames N       frames to run, 1 to 1000000 (default 1)\n"
+    "  --size WxH       draws at the window's own resolution, W x H pixels, each 1 to 16384\n"
     "  --raw FILE       the last frame's page as raw B, G, R, X bytes\n"
     "  --bmp FILE       the last frame's page as a BMP\n"
     "  --board FILE     the board as label=value lines joined by CR LF\n"
@@ -116,6 +121,23 @@ std::string KeyText(const std::string& name) {
   Usage("unknown key: " + name);
 }
 
+// W x H of --size: two whole numbers 1 to kMaxWindowSide joined by an x.
+void ParseSize(const std::string& text, Options& parsed) {
+  const size_t x = text.find('x');
+  auto side = [&](const std::string& digits) {
+    const bool whole = !digits.empty() && digits.size() <= 5 &&
+                       digits.find_first_not_of("0123456789") == std::string::npos;
+    const int value = whole ? std::atoi(digits.c_str()) : 0;
+    if (value < 1 || value > platform::kMaxWindowSide) {
+      Usage("--size needs WxH, each side 1 to " + std::to_string(platform::kMaxWindowSide) + ": " +
+            text);
+    }
+    return value;
+  };
+  parsed.width = side(x == std::string::npos ? "" : text.substr(0, x));
+  parsed.height = side(x == std::string::npos ? "" : text.substr(x + 1));
+}
+
 Options Parse(int argc, char** argv) {
   Options parsed;
   for (int i = 1; i < argc; ++i) {
@@ -135,6 +157,8 @@ Options Parse(int argc, char** argv) {
       for (const std::string& name : SplitCommas(value)) parsed.keys.push_back(KeyText(name));
     } else if (flag == "--frames") {
       parsed.frames = ParseFrames(value);
+    } else if (flag == "--size") {
+      ParseSize(value, parsed);
     } else if (flag == "--raw") {
       parsed.raw = value;
     } else if (flag == "--bmp") {
@@ -242,11 +266,30 @@ void WriteOutputs() {
   std::exit(code);
 }
 
+// Ends the program with exit code 71 and the problem on the standard error stream.
+[[noreturn]] void NoMemory(const char* what) {
+  std::fprintf(stderr, "maze-snapshot: not enough memory for %s\n", what);
+  std::exit(71);
+}
+
 void CaptureWorkPage() {
   capture.width = platform::ScreenWidth();
   capture.height = platform::ScreenHeight();
   const platform::PIXEL* page = platform::ScreenPtr();
-  capture.pixels.assign(page, page + static_cast<size_t>(capture.width) * capture.height);
+  try {
+    capture.pixels.assign(page, page + static_cast<size_t>(capture.width) * capture.height);
+  } catch (const std::bad_alloc&) {
+    NoMemory("the copy of the frame");
+  }
+}
+
+// --size: the pages follow a window that shows W x H pixels, as the desktop viewer's do with
+// RESOLUTION=window.
+void UseWindowSize() {
+  platform::SetNativeResolution(true);
+  platform::headless::ResizeWindow(options.width, options.height);
+  FOLLOWPAGE();
+  if (XDIM != options.width || YDIM != options.height) NoMemory("the pages");
 }
 
 }  // namespace
@@ -265,6 +308,7 @@ int main(int argc, char** argv) {
   STARTUP_BEGIN();
   platform::Randomize(options.seed);
   STARTUP_END();
+  if (options.width > 0) UseWindowSize();
   if (options.pose) {
     POSX = (*options.pose)[0];
     POSY = (*options.pose)[1];

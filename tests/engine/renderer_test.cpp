@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/CellLabel.h"
 #include "engine/Engine.h"
@@ -254,6 +257,37 @@ TEST_F(Renderer, ParametersThatLeaveThePageNeverWriteOutsideIt) {
   HVAL = 320;
   RAYTRACE();
   EXPECT_EQ(Pixel(60, 1), 255u) << "index 700: column 0's second ceiling pixel";
+}
+
+// Ramps scaled to the page show the 640 x 480 page's colours at the same fractions of its
+// height, in both renderers: each row within one step of the 640 x 480 row at its height, on the
+// same side of the horizon, down to the floor's 159 at the bottom.
+TEST_F(Renderer, RampsScaledToThePageKeepThe640x480Colours) {
+  PROPERTY_ERASE(BOARDDB);  // no walls: ceiling down to the horizon, floor from it
+  RAYTRACE();
+  std::vector<uint32_t> base(480);
+  for (int y = 0; y < 480; ++y) base[size_t(y)] = Pixel(0, y);
+  for (auto [w, h] : {std::pair{640, 480}, {641, 479}, {1000, 700}, {1920, 1080}, {2001, 3001}}) {
+    ASSERT_EQ(platform::ScreenRes(w, h, 32, 2, 0), 0);
+    platform::PageSet(1, 0);
+    XDIM = PPL = w;
+    YDIM = h;
+    HVAL = rt::RoundInt(w * 0.5);
+    RAMPAREA = w * h;
+    for (const bool literal : {true, false}) {
+      literal ? LITERALRAYTRACE() : RAYTRACE();
+      const std::string what =
+          std::to_string(w) + "x" + std::to_string(h) + (literal ? " literal" : " fast");
+      const platform::PIXEL* page = platform::ScreenPtr();
+      EXPECT_EQ(page[size_t(w) * h - 1].U, 159u) << what;
+      for (int y = 0; y < h; ++y) {
+        const int row = y * 480 / h;               // the 640 x 480 row at this height
+        if ((y < h / 2) != (row < 240)) continue;  // one horizon lies between the two rows
+        const uint32_t at = page[size_t(y) * w].U, was = base[size_t(row)];
+        ASSERT_LE(std::max(at, was) - std::min(at, was), 1u) << what << " row " << y;
+      }
+    }
+  }
 }
 
 // A golden frame of the default world from a fixed seed and pose guards against regressions.

@@ -83,6 +83,42 @@ TEST_F(Startup, AFrameShowsAndClearsTheWorkPage) {
   EXPECT_EQ(platform::ScreenPtr()[5].U, 0u);
 }
 
+// With RESOLUTION=window the view follows the window from one frame to the next: XDIM, PPL,
+// YDIM, HVAL and the ramps take each size it shows (a side above the page limit scaled down; a
+// window showing nothing, or pages that cannot be made, keep the last), and the next frame fills
+// the new page. Any other value keeps the file's picture.
+TEST_F(Startup, TheViewFollowsTheWindowAtItsOwnResolution) {
+  testsupport::WriteFile("params.property", "XDIM=800\nYDIM=500\nRESOLUTION=Window\n");
+  STARTUP();
+  platform::headless::ResizeWindow(1024, 768);
+  FRAME();
+  EXPECT_TRUE(platform::ScreenWidth() == 800 && RAMPAREA == 0) << "RESOLUTION=Window";
+  testsupport::WriteFile("params.property", "XDIM=800\nYDIM=500\nRESOLUTION=window\n");
+  STARTUP();
+  EXPECT_EQ(RAMPAREA, 800 * 500);
+  const struct {
+    int shown_width, shown_height, width, height;
+    bool failing = false;
+  } steps[] = {{1024, 768, 1024, 768}, {1, 1, 1, 1},         {20000, 100, 16384, 81},
+               {0, 0, 16384, 81},      {641, 479, 641, 479}, {900, 900, 641, 479, true}};
+  for (const auto& step : steps) {
+    platform::headless::SetWindowFailure(step.failing);
+    platform::headless::ResizeWindow(step.shown_width, step.shown_height);
+    FRAME();
+    const std::string what =
+        std::to_string(step.shown_width) + "x" + std::to_string(step.shown_height);
+    EXPECT_EQ(platform::ScreenWidth(), step.width) << what;
+    EXPECT_EQ(platform::ScreenHeight(), step.height) << what;
+    EXPECT_TRUE(XDIM == step.width && PPL == step.width && YDIM == step.height &&
+                HVAL == rt::RoundInt(step.width * 0.5) && RAMPAREA == step.width * step.height)
+        << what;
+    RAYTRACE();
+    const platform::PIXEL* page = platform::ScreenPtr();
+    EXPECT_EQ(page[0].U, step.height > 1 ? 255u : 0u) << what << ": the ceiling's top";
+    EXPECT_EQ(page[step.width * step.height - 1].U, step.height > 1 ? 159u : 0u) << what;
+  }
+}
+
 TEST_F(Startup, AWindowThatCannotOpenIsIllegal) {
   EXPECT_EXIT(
       {

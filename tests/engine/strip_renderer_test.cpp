@@ -197,6 +197,23 @@ TEST_F(StripRenderer, DrawsTheLiteralFrameAtEveryPoseAndSize) {
   }
 }
 
+// Ramps spanning any number of pixels, the page's own among them: steps that come several to a
+// pixel, several to a strip's row, or once in many rows.
+TEST_F(StripRenderer, DrawsTheLiteralFrameWithRampsOfEverySpan) {
+  DefaultWorld();
+  const struct {
+    int width, height, area;
+  } sizes[] = {{1, 1, 1},         {3, 5, 15},         {17, 16, 7},           {64, 48, 3072},
+               {333, 201, 66933}, {641, 479, 307039}, {1921, 1081, 2076601}, {200, 100, 1228800}};
+  for (const auto& size : sizes) {
+    UseWindow(size.width, size.height);
+    RAMPAREA = size.area;
+    ExpectSameFrames(Poses(3, false), std::to_string(size.width) + "x" +
+                                          std::to_string(size.height) + " ramps over " +
+                                          std::to_string(size.area));
+  }
+}
+
 TEST_F(StripRenderer, DrawsTheLiteralFrameForEveryScaleAndGamma) {
   UseWindow(160, 101);
   DefaultWorld();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/headless.h"
+#include "platform/internal.h"
 #include "platform/platform.h"
 #include "tests/test_support.h"
 
@@ -91,6 +92,20 @@ TEST_F(Screen, ImpossibleImagesAndWindowsAreRefused) {
   platform::headless::SetWindowFailure(true);
   EXPECT_NE(platform::ScreenRes(4, 4, 32, 1, 0), 0);
   EXPECT_FALSE(platform::headless::WindowOpen());
+}
+
+// The rule that fits a window to the screen and a page to the page limit: scaled down, its
+// aspect kept, never below 1 a side.
+TEST_F(Screen, SizesAreFittedWithTheirAspectKept) {
+  const int rows[][6] = {{640, 480, 1024, 768, 640, 480},   {2000, 1000, 1024, 768, 1024, 512},
+                         {1000, 2000, 1024, 768, 384, 768}, {5000, 1, 1024, 768, 1024, 1},
+                         {1, 5000, 1024, 768, 1, 768},      {40000, 100, 16384, 16384, 16384, 40}};
+  for (const auto& row : rows) {
+    int width = row[0], height = row[1];
+    platform::internal::FitInside(width, height, row[2], row[3]);
+    EXPECT_EQ(width, row[4]) << row[0] << " x " << row[1];
+    EXPECT_EQ(height, row[5]) << row[0] << " x " << row[1];
+  }
 }
 
 TEST_F(Screen, PagesFlipAndClear) {

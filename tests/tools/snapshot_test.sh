@@ -35,6 +35,23 @@ tr -d '\r' < "$tmp/board" | grep -q '^0,0=' || fail "board corner"
   fail "close exit code $?"
 grep -q '^POSY=20.25$' "$tmp/close" || fail "comma did not strafe: $(grep POSY "$tmp/close")"
 
+# --size draws at the window's own resolution: the page, the parameters and the ramps follow it.
+# With the eye at the floor (Z 0.5) every wall ends at the horizon: the last row is all floor.
+"$snapshot" --dir "$data" --seed 7 --size 1000x300 --pose 10.5,20.5,0.5,0.5 --raw "$tmp/native" \
+  --state "$tmp/nstate"
+[ "$(stat -c %s "$tmp/native")" = $((1000 * 300 * 4)) ] || fail "--size raw size"
+grep -q '^XDIM=1000$' "$tmp/nstate" && grep -q '^YDIM=300$' "$tmp/nstate" &&
+  grep -q '^PPL=1000$' "$tmp/nstate" && grep -q '^HVAL=500$' "$tmp/nstate" || fail "--size state"
+[ "$(od -An -tx1 -j $((1000 * 300 * 4 - 4)) "$tmp/native" | tr -d ' ')" = 9f000000 ] ||
+  fail "--size bottom-right pixel is not the floor's 159"
+for size in 0x10 10x0 16385x10 10x16385 10 x10 10x 1e3x10 10x10x10 -5x10 099999x1; do
+  set +e
+  "$snapshot" --dir "$data" --size "$size" 2>"$tmp/err"
+  code=$?
+  set -e
+  [ "$code" = 64 ] && grep -q 'size needs WxH' "$tmp/err" || fail "--size $size: exit code $code"
+done
+
 # --help and --version answer on the standard output with exit code 0.
 "$snapshot" --help | grep -q '^usage: maze-snapshot' || fail "--help"
 "$snapshot" --version | grep -q '^maze-snapshot [0-9]' || fail "--version"
