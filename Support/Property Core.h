@@ -111,9 +111,11 @@ void PROPERTY_APPEND(PROPERTY_STORE& PROPERTY_DB, PROPERTY_DB_TYPE RECORD);
 // followed by writing its IMAGE, when it has one, into the stored record would, one record after
 // another: a label listed twice takes its later value and image, a label already stored keeps
 // its slot, its ITERATOR and (given no new one) its image, new records get ITERATOR -1, and a
-// label stored twice is set in whichever copy each set in turn would find. Costs O(n + m log(n + m)) for n records stored and
-// m given, where one set each would move O(n m) records. RECORDS ends empty; no image is
-// destroyed, not even one that a later record of the same label replaced.
+// label stored twice is set in whichever copy each set in turn would find. Costs
+// O(n + m log(n + m)) for n records stored and m given, where one set each would move O(n m)
+// records; when a given label is stored twice the records are set one after another, at that
+// cost. RECORDS ends empty; no image is destroyed, not even one that a later record of the same
+// label replaced.
 void PROPERTY_DATABASE_MERGE(PROPERTY_STORE& PROPERTY_DB, PROPERTY_STORE& RECORDS);
 // Grows (COUNTER > 0) by blank records or shrinks (COUNTER < 0) by |COUNTER| records from the
 // end, stopping at the empty store (so an empty store stays empty). Runtime error 4 when memory

@@ -119,8 +119,6 @@ TEST_F(Params, BadInputsAreNamedOnTheLineBeforeTheReport) {
        "\nAborting due to runtime error 1 "},
       {"TEXTURES=textures.property", "a=t0.bmp\nt1.bmp\n", 1,
        "^textures.property:2: no \"=\" between the label and the bitmap's file name\n\nAborting"},
-      {"TEXTURES=textures.property", "a=cut.bmp\n", 1,
-       "^textures.property:1: \"cut.bmp\": pixel rows cut off by its end\n\nAborting"},
       {"TEXTURES=textures.property", "a=gone.bmp\n", 1,
        "^textures.property:1: \"gone.bmp\": no such file in /[^\n]+\n\nAborting"},
       {"XDIM = 640\nTEXTURES=textures.property\nboard\nBOARD", "a=t0.bmp\n", 6,
@@ -137,8 +135,6 @@ TEST_F(Params, BadInputsAreNamedOnTheLineBeforeTheReport) {
   };
   WriteTextures({"a", "b"});
   WriteFile("wall.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(100, '\0'));
-  WriteFile("cut.bmp",
-            testsupport::MakeBmp(64, 64, 24, false, [](int, int) { return 0u; }).substr(0, 100));
   for (const Row& row : rows) {
     std::filesystem::remove("params.property");
     if (row.params != nullptr) WriteFile("params.property", row.params);
