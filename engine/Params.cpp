@@ -37,6 +37,7 @@ constexpr PARAMKEY PARAMKEYS[] = {
     {"VSYNC", [](const std::string& V) { platform::SetVsync(rt::ValInt(V) != 0); }},
     {"MOUSESCALE", [](const std::string& V) { platform::SetMouseScale(rt::Val(V)); }},
     {"SCREENSHOTS", [](const std::string& V) { platform::SetScreenshotFolder(V); }},
+    {"THREADS", [](const std::string& V) { THREADS = rt::ValInt(V); }},
 };
 
 // Applies one line's key to its value; a label that is no key is skipped.

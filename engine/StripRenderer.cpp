@@ -19,6 +19,9 @@
 //   ceiling and floor ramps, computed in row order; the rows between are drawn column by column
 //   into a small row-major tile that stays in the nearest cache, and then copied to the page
 //   row by row. Page rows are prefetched for writing well before they are written.
+// - The strips are drawn on THREADS threads of a pool started once. The rays are cast before, on
+//   the calling thread, and the frame globals are set after from its results, so that they and
+//   the page do not depend on the thread count.
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -30,6 +33,7 @@
 
 #include "engine/CellLabel.h"
 #include "engine/Engine.h"
+#include "engine/ThreadPool.h"
 
 static constexpr char MODULE_NAME[] = "engine/StripRenderer";
 
@@ -40,6 +44,7 @@ constexpr int32_t kCells = 64;   // the board's side: cells whose answers are ke
 constexpr int32_t kDepths = 65;  // depth values 0..64
 constexpr int32_t kAhead = 64;   // rows between a page row's prefetch and its writing
 constexpr int32_t kChunk = 256;  // rows of a strip drawn into the tile at a time (16 KiB)
+constexpr int32_t kStripsPerTask = 4;  // neighbouring strips one thread draws in a row
 
 // ---------------------------------------------------------------------------------------------
 // Answers of the stores for one frame
@@ -505,14 +510,19 @@ bool Covers() {
          YDIM == platform::ScreenHeight() && HVAL > 0 && POSZ >= -0.5 && POSZ <= 0.5;
 }
 
+// What each thread drawing strips keeps: its darkened texture columns and its tile.
+struct Worker {
+  DarkColumns dark;
+  std::vector<uint32_t> tile;
+};
+
 // Kept from frame to frame: the shading tables (while GAMMA holds) and memory whose contents
 // every frame writes anew.
 struct Scratch {
   FrameCells cells;
   Shades shades;
-  DarkColumns dark;
   std::vector<Column> columns;
-  std::vector<uint32_t> strip;
+  std::vector<Worker> workers;  // one per drawing thread
 };
 
 Scratch scratch;
@@ -533,28 +543,45 @@ bool CastAll(const View& view, Ray& ray, double& vx, double& vy, int32_t& by, in
   return true;
 }
 
+// Draws the strips, kStripsPerTask of them a task, on the pool's threads: every pixel belongs to
+// one strip, and a strip reads nothing that another one writes, so the page is the same whatever
+// thread draws which strip.
 void DrawAll(uint32_t* page, bool cleared) {
-  const Canvas canvas{page, cleared, XDIM, YDIM, &scratch.shades, &scratch.dark};
   scratch.shades.Follow();
-  scratch.dark.Forget();
-  for (int32_t x0 = 0; x0 < XDIM; x0 += kStrip) {
-    DrawStrip(canvas, &scratch.columns[static_cast<size_t>(x0)], x0, std::min(kStrip, XDIM - x0),
-              scratch.strip.data());
+  for (Worker& worker : scratch.workers) worker.dark.Forget();
+  const int32_t strips = (XDIM + kStrip - 1) / kStrip;
+  const int32_t tasks = (strips + kStripsPerTask - 1) / kStripsPerTask;
+  pool::Run(static_cast<int32_t>(scratch.workers.size()), tasks, [&](int32_t task, int32_t w) {
+    Worker& worker = scratch.workers[static_cast<size_t>(w)];
+    const Canvas canvas{page, cleared, XDIM, YDIM, &scratch.shades, &worker.dark};
+    const int32_t first = task * kStripsPerTask * kStrip;
+    const int32_t end = std::min(XDIM, first + kStripsPerTask * kStrip);
+    for (int32_t x0 = first; x0 < end; x0 += kStrip) {
+      DrawStrip(canvas, &scratch.columns[static_cast<size_t>(x0)], x0, std::min(kStrip, end - x0),
+                worker.tile.data());
+    }
+  });
+}
+
+// Makes room for the frame's columns and a worker for each thread THREADS asks for; false when
+// memory runs out.
+bool MakeRoom() {
+  try {
+    scratch.columns.resize(static_cast<size_t>(XDIM));
+    scratch.workers.resize(static_cast<size_t>(pool::ThreadsFor(THREADS)));
+    for (Worker& worker : scratch.workers) worker.tile.resize(size_t{kStrip} * kChunk);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
+  return true;
 }
 
 }  // namespace
 
-// Reads: the viewer, XDIM, YDIM, PPL, HVAL, GAMMA, BOARD, BOARDDB, TEXTUREDB. Writes: what
+// Reads: the viewer, XDIM, YDIM, PPL, HVAL, GAMMA, THREADS, BOARD, BOARDDB, TEXTUREDB. Writes: what
 // LITERALRAYTRACE writes, with the same values.
 bool STRIPRAYTRACE() {
-  if (!Covers()) return false;
-  try {
-    scratch.columns.resize(static_cast<size_t>(XDIM));
-    scratch.strip.resize(static_cast<size_t>(kStrip) * kChunk);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  if (!Covers() || !MakeRoom()) return false;
   const View view{std::cos(ANG), std::sin(ANG), rt::FloorInt(POSX), rt::FloorInt(POSY)};
   Ray ray{};
   ray.hx = HX;
