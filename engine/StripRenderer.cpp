@@ -44,7 +44,6 @@ constexpr int32_t kCells = 64;   // the board's side: cells whose answers are ke
 constexpr int32_t kDepths = 65;  // depth values 0..64
 constexpr int32_t kAhead = 64;   // rows between a page row's prefetch and its writing
 constexpr int32_t kChunk = 256;  // rows of a strip drawn into the tile at a time (16 KiB)
-constexpr int32_t kStripsPerTask = 4;  // neighbouring strips one thread draws in a row
 
 // ---------------------------------------------------------------------------------------------
 // Answers of the stores for one frame
@@ -543,23 +542,18 @@ bool CastAll(const View& view, Ray& ray, double& vx, double& vy, int32_t& by, in
   return true;
 }
 
-// Draws the strips, kStripsPerTask of them a task, on the pool's threads: every pixel belongs to
-// one strip, and a strip reads nothing that another one writes, so the page is the same whatever
-// thread draws which strip.
+// Draws the strips on the pool's threads: every pixel belongs to one strip, and a strip reads
+// nothing that another one writes, so the page is the same whatever thread draws which strip.
 void DrawAll(uint32_t* page, bool cleared) {
   scratch.shades.Follow();
   for (Worker& worker : scratch.workers) worker.dark.Forget();
   const int32_t strips = (XDIM + kStrip - 1) / kStrip;
-  const int32_t tasks = (strips + kStripsPerTask - 1) / kStripsPerTask;
-  pool::Run(static_cast<int32_t>(scratch.workers.size()), tasks, [&](int32_t task, int32_t w) {
+  pool::Run(static_cast<int32_t>(scratch.workers.size()), strips, [&](int32_t strip, int32_t w) {
     Worker& worker = scratch.workers[static_cast<size_t>(w)];
     const Canvas canvas{page, cleared, XDIM, YDIM, &scratch.shades, &worker.dark};
-    const int32_t first = task * kStripsPerTask * kStrip;
-    const int32_t end = std::min(XDIM, first + kStripsPerTask * kStrip);
-    for (int32_t x0 = first; x0 < end; x0 += kStrip) {
-      DrawStrip(canvas, &scratch.columns[static_cast<size_t>(x0)], x0, std::min(kStrip, end - x0),
-                worker.tile.data());
-    }
+    const int32_t x0 = strip * kStrip;
+    DrawStrip(canvas, &scratch.columns[static_cast<size_t>(x0)], x0, std::min(kStrip, XDIM - x0),
+              worker.tile.data());
   });
 }
 

@@ -1,10 +1,12 @@
-// The pool: helper threads wait for a new piece of work, take its tasks one at a time from a
-// shared counter, and report when they have no more; the calling thread takes tasks too and
-// then waits for the helpers.
+// The pool: helper threads wait for a new piece of work, run their share of its tasks and report
+// when they are done; the calling thread runs the first share and then waits for the helpers.
+// Each thread's share is fixed (a run of neighbouring tasks), so that neighbouring tasks share
+// what they have in common and a thread's time is its share's alone.
 #include "engine/ThreadPool.h"
 
+#include <time.h>
+
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -16,6 +18,13 @@ namespace pool {
 namespace {
 
 using Work = std::function<void(int32_t, int32_t)>;
+
+// Processor milliseconds the calling thread has used.
+double ThreadMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
 
 class Pool {
  public:
@@ -32,16 +41,19 @@ class Pool {
       const std::lock_guard<std::mutex> lock(mutex_);
       work_ = &work;
       tasks_ = tasks;
-      next_.store(0, std::memory_order_relaxed);
       busy_ = static_cast<int32_t>(threads_.size());
+      slowest_ms_ = 0;
       ++generation_;
     }
     wake_.notify_all();
-    Drain(0);
+    const double own = Drain(0);
     std::unique_lock<std::mutex> lock(mutex_);
     done_.wait(lock, [&] { return busy_ == 0; });
     work_ = nullptr;
+    lag_ms_ += std::max(0.0, slowest_ms_ - own);
   }
+
+  double LagMs() const { return lag_ms_; }
 
  private:
   // Starts or stops helpers until `helpers` run (or as many as the system allows).
@@ -71,11 +83,16 @@ class Pool {
     wanted_ = 0;
   }
 
-  // Takes tasks of the current work until none is left.
-  void Drain(int32_t worker) {
-    for (int32_t task; (task = next_.fetch_add(1, std::memory_order_relaxed)) < tasks_;) {
+  // Runs the share of the current work that belongs to `worker`: tasks from worker * tasks / N
+  // up to (worker + 1) * tasks / N for N threads. The processor milliseconds it took.
+  double Drain(int32_t worker) {
+    const double begin = ThreadMs();
+    const int64_t threads = static_cast<int64_t>(threads_.size()) + 1;
+    const auto end = static_cast<int32_t>((worker + 1) * int64_t{tasks_} / threads);
+    for (auto task = static_cast<int32_t>(worker * int64_t{tasks_} / threads); task < end; ++task) {
       (*work_)(task, worker);
     }
+    return ThreadMs() - begin;
   }
 
   // A helper's life: each new piece of work after the generation `seen`, until Stop.
@@ -86,13 +103,14 @@ class Pool {
       if (stop_) return;
       seen = generation_;
       lock.unlock();
-      Drain(worker);
+      const double took = Drain(worker);
       lock.lock();
+      slowest_ms_ = std::max(slowest_ms_, took);
       if (--busy_ == 0) done_.notify_one();
     }
   }
 
-  std::mutex mutex_;                  // guards everything below but next_ and threads_
+  std::mutex mutex_;                  // guards everything below but threads_
   std::condition_variable wake_;      // a new generation, or stop_
   std::condition_variable done_;      // busy_ reached 0
   std::vector<std::thread> threads_;  // the helpers; touched by the calling thread only
@@ -101,8 +119,9 @@ class Pool {
   uint64_t generation_ = 0;           // pieces of work handed out so far
   const Work* work_ = nullptr;        // the current piece of work
   int32_t tasks_ = 0;                 // its task count
-  std::atomic<int32_t> next_{0};      // its next task to take
   int32_t busy_ = 0;                  // helpers that have not finished it yet
+  double slowest_ms_ = 0;             // the longest a helper has taken over it so far
+  double lag_ms_ = 0;                 // see pool::LagMs; touched by the calling thread only
 };
 
 Pool& ThePool() {
@@ -120,6 +139,10 @@ int32_t ThreadsFor(int32_t wanted) {
 
 void Run(int32_t threads, int32_t tasks, const Work& work) {
   ThePool().Run(ThreadsFor(threads) - 1, tasks, work);
+}
+
+double LagMs() {
+  return ThePool().LagMs();
 }
 
 }  // namespace pool

@@ -16,10 +16,17 @@ inline constexpr int32_t kMaxThreads = 64;
 int32_t ThreadsFor(int32_t wanted);
 
 // Calls work(task, worker) once for every task from 0 to tasks - 1 and returns when every call
-// has returned. The tasks run on up to `threads` threads at once (see ThreadsFor), in no fixed
-// order; `worker` (0 to threads - 1) names the thread, 0 being the calling one, so that each
-// call may use scratch memory of its own thread's. Helpers are started on the first call that
-// needs them and kept for later ones; fewer are used when the system refuses threads.
+// has returned. The tasks run on up to `threads` threads at once (see ThreadsFor), each thread
+// taking an equal run of neighbouring tasks, the calling thread the first; `worker` (0 to
+// threads - 1) names the thread, so that each call may use scratch memory of its own thread's.
+// Helpers are started on the first call that needs them and kept for later ones; fewer are used
+// when the system refuses threads.
 void Run(int32_t threads, int32_t tasks, const std::function<void(int32_t, int32_t)>& work);
+
+// Processor milliseconds by which the busiest helper of each piece of work outlasted the calling
+// thread's own tasks, summed over every piece so far. The calling thread's processor time plus
+// this is the time its work takes on a machine with a free core for every thread, whatever else
+// the machine runs: what a benchmark on a shared machine measures.
+double LagMs();
 
 }  // namespace pool

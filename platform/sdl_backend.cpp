@@ -2,8 +2,8 @@
 // nearest neighbour (in a window or fullscreen), a streaming texture updated on every Flip, and
 // window events turned into the key texts of the keyboard buffer. The title shows the frame rate.
 // Its own keys never reach the keyboard buffer: F11 and Alt+Enter toggle fullscreen, F12 and
-// Print Screen save a screenshot, F10 releases the pointer. Interrupt and termination signals end
-// the program from the event pump.
+// Print Screen save a screenshot (written on a thread of its own), F10 releases the pointer.
+// Interrupt and termination signals end the program from the event pump.
 #include <SDL.h>
 
 #include <chrono>
@@ -14,7 +14,7 @@
 
 #include "platform/backend.h"
 #include "platform/platform.h"
-#include "platform/screenshot.h"
+#include "platform/screenshot_writer.h"
 #include "platform/sdl_window.h"
 #include "platform/signals.h"
 
@@ -161,6 +161,27 @@ void UpdateTitle() {
   display.title_since = now;
 }
 
+// Says what became of a screenshot: on the standard output (the error stream when it was not
+// saved) and for a few seconds in the title.
+void Tell(const screenshot::Outcome& outcome) {
+  if (outcome.path.empty()) {
+    WriteError("Screenshot not saved: " + outcome.error + "\n");
+    display.note = "screenshot not saved";
+  } else {
+    std::printf("Screenshot saved to %s\n", outcome.path.c_str());
+    std::fflush(stdout);
+    display.note = "saved " + outcome.path;
+  }
+  display.note_until = Clock() + kNoteSeconds;
+  display.title_since = Clock() - kTitleInterval;  // show the note at once
+  if (display.window != nullptr) UpdateTitle();
+}
+
+// Tells what became of the screenshots written since the last call.
+void TellScreenshots() {
+  for (const screenshot::Outcome& outcome : screenshot::TakeOutcomes()) Tell(outcome);
+}
+
 }  // namespace
 
 namespace sdl {
@@ -171,19 +192,10 @@ void ToggleFullscreen() {
 
 void SaveScreenshot() {
   std::string error;
-  const std::string path =
-      screenshot::Save(display.shown, display.width, display.height, Desktop().screenshots, error);
-  if (path.empty()) {
-    WriteError("Screenshot not saved: " + error + "\n");
-    display.note = "screenshot not saved";
-  } else {
-    std::printf("Screenshot saved to %s\n", path.c_str());
-    std::fflush(stdout);
-    display.note = "saved " + path;
+  if (!screenshot::SaveLater(display.shown, display.width, display.height, Desktop().screenshots,
+                             error)) {
+    Tell(screenshot::Outcome{"", error});
   }
-  display.note_until = Clock() + kNoteSeconds;
-  display.title_since = Clock() - kTitleInterval;  // show the note at once
-  UpdateTitle();
 }
 
 }  // namespace sdl
@@ -205,6 +217,8 @@ bool OpenWindow(int width, int height) {
 }
 
 void CloseWindow() {
+  screenshot::FinishWriting();  // no picture is left half written
+  TellScreenshots();
   sdl::ReleasePointer();
   DestroyTexture();
   if (display.renderer != nullptr) SDL_DestroyRenderer(display.renderer);
@@ -229,6 +243,7 @@ void Present(const uint32_t* pixels, int width, int height) {
 void PumpEvents() {
   if (const int signal_number = signals::Pending()) End(128 + signal_number);
   if (display.window != nullptr) sdl::DispatchEvents();
+  TellScreenshots();
 }
 
 std::string IdleKey() {
