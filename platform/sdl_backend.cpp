@@ -40,6 +40,7 @@ struct Display {
   int height = 0;
   const uint32_t* shown = nullptr;  // the page last presented, until the pages change
   long presents = 0;                // Present calls since the title was last updated
+  long fps = 0;                     // the frame rate the title shows
   double title_since = 0.0;         // Clock() when the title was last updated
   std::string note;                 // shown in the title until note_until
   double note_until = 0.0;
@@ -68,6 +69,14 @@ bool SizePicture(int width, int height) {
   display.width = width;
   display.height = height;
   return true;
+}
+
+// True when the picture, scaled to the window with its aspect kept, leaves black bars beside or
+// above it: only then does the window need clearing before the picture is drawn over it.
+bool HasBars() {
+  int width = 0, height = 0;
+  if (SDL_GetRendererOutputSize(display.renderer, &width, &height) != 0) return true;
+  return int64_t{width} * display.height != int64_t{height} * display.width;
 }
 
 // Seconds per refresh of the window's display.
@@ -149,14 +158,20 @@ bool CreateWindow(int width, int height) {
   return true;
 }
 
+// Shows the last frame rate and, while it lasts, the note in the title.
+void ShowTitle() {
+  std::string title = std::string(kTitle) + " - " + std::to_string(display.fps) + " fps";
+  if (Clock() < display.note_until) title += " - " + display.note;
+  SDL_SetWindowTitle(display.window, title.c_str());
+}
+
+// Renews the frame rate in the title every kTitleInterval.
 void UpdateTitle() {
   const double now = Clock();
   const double elapsed = now - display.title_since;
   if (elapsed < kTitleInterval) return;
-  const long fps = static_cast<long>(display.presents / elapsed + 0.5);
-  std::string title = std::string(kTitle) + " - " + std::to_string(fps) + " fps";
-  if (now < display.note_until) title += " - " + display.note;
-  SDL_SetWindowTitle(display.window, title.c_str());
+  display.fps = static_cast<long>(display.presents / elapsed + 0.5);
+  ShowTitle();
   display.presents = 0;
   display.title_since = now;
 }
@@ -173,8 +188,7 @@ void Tell(const screenshot::Outcome& outcome) {
     display.note = "saved " + outcome.path;
   }
   display.note_until = Clock() + kNoteSeconds;
-  display.title_since = Clock() - kTitleInterval;  // show the note at once
-  if (display.window != nullptr) UpdateTitle();
+  if (display.window != nullptr) ShowTitle();  // the note at once, beside the last frame rate
 }
 
 // Tells what became of the screenshots written since the last call.
@@ -231,8 +245,10 @@ void Present(const uint32_t* pixels, int width, int height) {
   if (display.texture == nullptr || width != display.width || height != display.height) return;
   display.shown = pixels;
   SDL_UpdateTexture(display.texture, nullptr, pixels, width * 4);
-  SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(display.renderer);
+  if (HasBars()) {
+    SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(display.renderer);
+  }
   SDL_RenderCopy(display.renderer, display.texture, nullptr, nullptr);
   Pace();
   SDL_RenderPresent(display.renderer);
