@@ -1,7 +1,7 @@
 // The pool: helper threads wait for a new piece of work, run their share of its tasks and report
 // when they are done; the calling thread runs the first share and then waits for the helpers.
-// Each thread's share is fixed (a run of neighbouring tasks), so that neighbouring tasks share
-// what they have in common and a thread's time is its share's alone.
+// Each thread's share is fixed (every N-th task for N threads), so that a thread's time is its
+// share's alone, and shares of tasks spread over the work take about the same time.
 #include "engine/ThreadPool.h"
 
 #include <time.h>
@@ -83,15 +83,12 @@ class Pool {
     wanted_ = 0;
   }
 
-  // Runs the share of the current work that belongs to `worker`: tasks from worker * tasks / N
-  // up to (worker + 1) * tasks / N for N threads. The processor milliseconds it took.
+  // Runs the share of the current work that belongs to `worker`: tasks worker, worker + N,
+  // worker + 2N, ... for N threads. The processor milliseconds it took.
   double Drain(int32_t worker) {
     const double begin = ThreadMs();
-    const int64_t threads = static_cast<int64_t>(threads_.size()) + 1;
-    const auto end = static_cast<int32_t>((worker + 1) * int64_t{tasks_} / threads);
-    for (auto task = static_cast<int32_t>(worker * int64_t{tasks_} / threads); task < end; ++task) {
-      (*work_)(task, worker);
-    }
+    const auto threads = static_cast<int32_t>(threads_.size()) + 1;
+    for (int32_t task = worker; task < tasks_; task += threads) (*work_)(task, worker);
     return ThreadMs() - begin;
   }
 

@@ -16,9 +16,9 @@ inline constexpr int32_t kMaxThreads = 64;
 int32_t ThreadsFor(int32_t wanted);
 
 // Calls work(task, worker) once for every task from 0 to tasks - 1 and returns when every call
-// has returned. The tasks run on up to `threads` threads at once (see ThreadsFor), each thread
-// taking an equal run of neighbouring tasks, the calling thread the first; `worker` (0 to
-// threads - 1) names the thread, so that each call may use scratch memory of its own thread's.
+// has returned. The tasks run on up to `threads` threads at once (see ThreadsFor): of N threads,
+// thread w runs tasks w, w + N, w + 2N, ..., in that order, the calling thread being thread 0;
+// `worker` names the thread, so that each call may use scratch memory of its own thread's.
 // Helpers are started on the first call that needs them and kept for later ones; fewer are used
 // when the system refuses threads.
 void Run(int32_t threads, int32_t tasks, const std::function<void(int32_t, int32_t)>& work);
