@@ -6,6 +6,7 @@ int32_t PPL = 0;
 int32_t HVAL = 0;
 double GAMMA = 0;
 int32_t RAMPAREA = 0;
+int32_t THREADS = 0;
 double TURNRATE = 0;
 double FWMOVERATE = 0;
 double REVMOVERATE = 0;
@@ -44,6 +45,7 @@ void RESETGLOBALS() {
   CMD.Erase();
   XDIM = YDIM = PPL = HVAL = RAMPAREA = 0;
   GAMMA = TURNRATE = FWMOVERATE = REVMOVERATE = 0;
+  THREADS = 0;
   FILEMODE.Erase();
   PROPERTY_ERASE(BOARDDB);
   PROPERTY_ERASE(TEXTUREDB);

@@ -33,6 +33,8 @@ extern int32_t RAMPAREA;    // pixels of the page the ceiling and floor ramps sp
 extern double TURNRATE;     // radians per turn key; 0 until the parameter file sets it
 extern double FWMOVERATE;   // forward step factor; 0 until set
 extern double REVMOVERATE;  // backward step factor; 0 until set
+extern int32_t THREADS;  // threads drawing the fast path's strips, at most 64; 0 or less: one per
+                         // core; default 0
 extern rt::Array<FILETYPE> FILEMODE;  // well-known files 0..255, indexed by TEXTUREMODE, PARAMMODE
 
 // ----- world -----

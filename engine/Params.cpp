@@ -39,6 +39,7 @@ constexpr PARAMKEY PARAMKEYS[] = {
     {"MOUSESCALE", [](const std::string& V) { platform::SetMouseScale(rt::Val(V)); }},
     {"SCREENSHOTS", [](const std::string& V) { platform::SetScreenshotFolder(V); }},
     {"RESOLUTION", [](const std::string& V) { platform::SetNativeResolution(V == "window"); }},
+    {"THREADS", [](const std::string& V) { THREADS = rt::ValInt(V); }},
 };
 
 int32_t PARAMLINE = 0;  // the number of the parameter line being applied; 0 between files

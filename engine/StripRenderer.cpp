@@ -8,7 +8,7 @@
 //
 // Where the time goes instead:
 // - Nothing changes the stores during a frame, so each cell is asked of BOARDDB (and its texture
-//   of TEXTUREDB) once per frame; nothing is remembered from one frame to the next.
+//   of TEXTUREDB) once per frame and thread; nothing is remembered from one frame to the next.
 // - A wall pixel's brightness depends only on the column's depth value (0..64) and GAMMA: one
 //   darkening table per depth value, kept while GAMMA is unchanged, with the multiplier that
 //   gives the same bytes as vector code where one exists. Each texel is darkened once per
@@ -19,6 +19,9 @@
 //   ceiling and floor ramps, computed in row order; the rows between are drawn column by column
 //   into a small row-major tile that stays in the nearest cache, and then copied to the page
 //   row by row. Page rows are prefetched for writing well before they are written.
+// - Rays are cast and strips drawn on THREADS threads of a pool started once. Each ray is cast
+//   on its own and the columns are projected in order after, and the frame globals are set
+//   from their results, so that they and the page do not depend on the thread count.
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -30,6 +33,7 @@
 
 #include "engine/CellLabel.h"
 #include "engine/Engine.h"
+#include "engine/ThreadPool.h"
 
 static constexpr char MODULE_NAME[] = "engine/StripRenderer";
 
@@ -40,6 +44,8 @@ constexpr int32_t kCells = 64;   // the board's side: cells whose answers are ke
 constexpr int32_t kDepths = 65;  // depth values 0..64
 constexpr int32_t kAhead = 64;   // rows between a page row's prefetch and its writing
 constexpr int32_t kChunk = 256;  // rows of a strip drawn into the tile at a time (16 KiB)
+constexpr int32_t kBlock = 4;    // neighbouring strips a thread draws in a row
+constexpr int32_t kRays = 64;    // neighbouring rays a thread casts in a row
 
 // ---------------------------------------------------------------------------------------------
 // Answers of the stores for one frame
@@ -96,6 +102,7 @@ struct Ray {
   double hx, hy, dist;
   int32_t bbx;
   const platform::IMAGE* texture;  // the hit cell's texture
+  bool hit;                        // the ray met a wall
 };
 
 // What every ray of the frame shares: cos and sin of the heading, and the viewer's cell.
@@ -107,6 +114,7 @@ struct View {
 // Steps the ray along (vx, vy) until it enters a solid cell, as the literal ray caster does;
 // hx, hy and bbx keep their values when it meets no wall, and dist is then infinite.
 void Cast(Ray& ray, double vx, double vy, const View& view, FrameCells& cells) {
+  ray.hit = true;
   ray.xscan = view.xcell;
   ray.xdir = Sign(vx);
   ray.incx = std::fabs(vx);
@@ -148,6 +156,7 @@ void Cast(Ray& ray, double vx, double vy, const View& view, FrameCells& cells) {
     }
   }
   ray.dist = std::numeric_limits<double>::infinity();
+  ray.hit = false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -541,70 +550,126 @@ bool Covers() {
          YDIM == platform::ScreenHeight() && HVAL > 0 && POSZ >= -0.5 && POSZ <= 0.5;
 }
 
+// What each thread casting rays and drawing strips keeps: the answers of the stores it has
+// asked, its darkened texture columns and its tile.
+struct Worker {
+  FrameCells cells;
+  DarkColumns dark;
+  std::vector<uint32_t> tile;
+};
+
+// A ray's direction.
+struct Direction {
+  double vx, vy;
+};
+
 // Kept from frame to frame: the shading tables (while GAMMA holds) and memory whose contents
 // every frame writes anew.
 struct Scratch {
-  FrameCells cells;
   Shades shades;
-  DarkColumns dark;
+  std::vector<Direction> directions;
+  std::vector<Ray> rays;
   std::vector<Column> columns;
-  std::vector<uint32_t> strip;
+  std::vector<Worker> workers;  // one per drawing thread
 };
 
 Scratch scratch;
 
-// Casts every column; false when a wall would be drawn from a cell outside BOARD.
-// Writes: scratch.columns, and the last column's ray, the direction after it and BY, BYI.
-bool CastAll(const View& view, Ray& ray, double& vx, double& vy, int32_t& by, int32_t& byi) {
+// Casts the ray of every column on the pool's threads, kRays columns a task: the directions
+// first, in column order (each the one before plus the increment, as the literal caster adds
+// them), then each ray on its own with its thread's cells. A ray that meets no wall then takes
+// the hit of the ray before it (`before` for the first), as the literal caster's one ray keeps
+// it. Writes: scratch.directions, scratch.rays, and the direction after the last column.
+void CastAll(const View& view, const Ray& before, double& vx, double& vy) {
   const double vxinc = -2 * view.sinang / XDIM, vyinc = 2 * view.cosang / XDIM;
   vx = (view.sinang + view.cosang) + 0.5 * vxinc;
   vy = (view.sinang - view.cosang) + 0.5 * vyinc;
-  scratch.cells.Forget();
-  for (int32_t sx = 0; sx < XDIM; ++sx) {
-    Cast(ray, vx, vy, view, scratch.cells);
-    if (!Project(ray, scratch.columns[static_cast<size_t>(sx)], by, byi)) return false;
+  for (Direction& direction : scratch.directions) {
+    direction = {vx, vy};
     vx = vx + vxinc;
     vy = vy + vyinc;
+  }
+  for (Worker& worker : scratch.workers) worker.cells.Forget();
+  const int32_t tasks = (XDIM + kRays - 1) / kRays;
+  pool::Run(static_cast<int32_t>(scratch.workers.size()), tasks, [&](int32_t task, int32_t w) {
+    FrameCells& cells = scratch.workers[static_cast<size_t>(w)].cells;
+    for (int32_t sx = task * kRays; sx < std::min(XDIM, (task + 1) * kRays); ++sx) {
+      const Direction& direction = scratch.directions[static_cast<size_t>(sx)];
+      Cast(scratch.rays[static_cast<size_t>(sx)], direction.vx, direction.vy, view, cells);
+    }
+  });
+  const Ray* last = &before;
+  for (Ray& ray : scratch.rays) {
+    if (!ray.hit) {
+      ray.hx = last->hx;
+      ray.hy = last->hy;
+      ray.bbx = last->bbx;
+      ray.texture = last->texture;
+    }
+    last = &ray;
+  }
+}
+
+// Projects every column in order; false when a wall would be drawn from a cell outside BOARD.
+// Writes: scratch.columns, BY and BYI after the last column.
+bool ProjectAll(int32_t& by, int32_t& byi) {
+  for (size_t sx = 0; sx < scratch.rays.size(); ++sx) {
+    if (!Project(scratch.rays[sx], scratch.columns[sx], by, byi)) return false;
   }
   return true;
 }
 
+// Draws the strips on the pool's threads, in blocks of kBlock neighbouring strips, which share
+// their darkened texture columns: every pixel belongs to one strip, and a strip reads nothing
+// that another one writes, so the page is the same whatever thread draws which strip.
 void DrawAll(uint32_t* page, bool cleared) {
-  const Canvas canvas{page,
-                      cleared,
-                      XDIM,
-                      YDIM,
-                      &scratch.shades,
-                      &scratch.dark,
-                      Ramps(RAMPAREA > 0 ? RAMPAREA : 640 * 480, XDIM)};
+  const Ramps ramps(RAMPAREA > 0 ? RAMPAREA : 640 * 480, XDIM);
   scratch.shades.Follow();
-  scratch.dark.Forget();
-  for (int32_t x0 = 0; x0 < XDIM; x0 += kStrip) {
-    DrawStrip(canvas, &scratch.columns[static_cast<size_t>(x0)], x0, std::min(kStrip, XDIM - x0),
-              scratch.strip.data());
+  for (Worker& worker : scratch.workers) worker.dark.Forget();
+  constexpr int32_t kBlockWidth = kBlock * kStrip;
+  const int32_t blocks = (XDIM + kBlockWidth - 1) / kBlockWidth;
+  pool::Run(static_cast<int32_t>(scratch.workers.size()), blocks, [&](int32_t block, int32_t w) {
+    Worker& worker = scratch.workers[static_cast<size_t>(w)];
+    const Canvas canvas{page, cleared, XDIM, YDIM, &scratch.shades, &worker.dark, ramps};
+    const int32_t end = std::min(XDIM, (block + 1) * kBlockWidth);
+    for (int32_t x0 = block * kBlockWidth; x0 < end; x0 += kStrip) {
+      DrawStrip(canvas, &scratch.columns[static_cast<size_t>(x0)], x0, std::min(kStrip, end - x0),
+                worker.tile.data());
+    }
+  });
+}
+
+// Makes room for the frame's columns and a worker for each thread THREADS asks for; false when
+// memory runs out.
+bool MakeRoom() {
+  try {
+    scratch.directions.resize(static_cast<size_t>(XDIM));
+    scratch.rays.resize(static_cast<size_t>(XDIM));
+    scratch.columns.resize(static_cast<size_t>(XDIM));
+    scratch.workers.resize(static_cast<size_t>(pool::ThreadsFor(THREADS)));
+    for (Worker& worker : scratch.workers) worker.tile.resize(size_t{kStrip} * kChunk);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
+  return true;
 }
 
 }  // namespace
 
-// Reads: the viewer, XDIM, YDIM, PPL, HVAL, GAMMA, BOARD, BOARDDB, TEXTUREDB. Writes: what
+// Reads: the viewer, XDIM, YDIM, PPL, HVAL, GAMMA, THREADS, BOARD, BOARDDB, TEXTUREDB. Writes: what
 // LITERALRAYTRACE writes, with the same values.
 bool STRIPRAYTRACE() {
-  if (!Covers()) return false;
-  try {
-    scratch.columns.resize(static_cast<size_t>(XDIM));
-    scratch.strip.resize(static_cast<size_t>(kStrip) * kChunk);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  if (!Covers() || !MakeRoom()) return false;
   const View view{std::cos(ANG), std::sin(ANG), rt::FloorInt(POSX), rt::FloorInt(POSY)};
-  Ray ray{};
-  ray.hx = HX;
-  ray.hy = HY;
-  ray.bbx = BBX;
+  Ray before{};
+  before.hx = HX;
+  before.hy = HY;
+  before.bbx = BBX;
   double vx = 0, vy = 0;
   int32_t by = BY, byi = BYI;
-  if (!CastAll(view, ray, vx, vy, by, byi)) return false;
+  CastAll(view, before, vx, vy);
+  if (!ProjectAll(by, byi)) return false;
+  const Ray& ray = scratch.rays.back();
   bool cleared = false;
   PPIX = platform::ScreenPtrToOverwrite(cleared);
   DrawAll(&PPIX->U, cleared);

@@ -3,8 +3,8 @@
 // or, when the pages follow the window, unscaled; a streaming texture updated on every Flip, and
 // window events turned into the key texts of the keyboard buffer. The title shows the frame rate.
 // Its own keys never reach the keyboard buffer: F11 and Alt+Enter toggle fullscreen, F12 and
-// Print Screen save a screenshot, F10 releases the pointer. Interrupt and termination signals end
-// the program from the event pump.
+// Print Screen save a screenshot (written on a thread of its own), F10 releases the pointer.
+// Interrupt and termination signals end the program from the event pump.
 #include <SDL.h>
 
 #include <chrono>
@@ -16,7 +16,7 @@
 #include "platform/backend.h"
 #include "platform/internal.h"
 #include "platform/platform.h"
-#include "platform/screenshot.h"
+#include "platform/screenshot_writer.h"
 #include "platform/sdl_window.h"
 #include "platform/signals.h"
 
@@ -42,6 +42,7 @@ struct Display {
   int height = 0;
   const uint32_t* shown = nullptr;  // the page last presented, until the pages change
   long presents = 0;                // Present calls since the title was last updated
+  long fps = -1;                    // the frame rate the title shows; -1 before one is measured
   double title_since = 0.0;         // Clock() when the title was last updated
   std::string wait_title;           // the wait's title last shown (empty: the frame rate)
   std::string note;                 // shown in the title until note_until
@@ -71,6 +72,14 @@ bool SizePicture(int width, int height) {
   display.width = width;
   display.height = height;
   return true;
+}
+
+// True when the picture, scaled to the window with its aspect kept, leaves black bars beside or
+// above it: only then does the window need clearing before the picture is drawn over it.
+bool HasBars() {
+  int width = 0, height = 0;
+  if (SDL_GetRendererOutputSize(display.renderer, &width, &height) != 0) return true;
+  return int64_t{width} * display.height != int64_t{height} * display.width;
 }
 
 // Seconds per refresh of the window's display.
@@ -163,25 +172,52 @@ bool CreateWindow(int width, int height) {
   return true;
 }
 
-// Shows the frame rate, renewed every kTitleInterval, or a wait's title at once; the frame rate
-// is counted afresh from the end of a wait.
+// Shows a wait's title, or else the last frame rate once one is measured, and, while it lasts,
+// the note.
+void ShowTitle() {
+  std::string title = kTitle;
+  if (!display.wait_title.empty()) {
+    title += " - " + display.wait_title;
+  } else if (display.fps >= 0) {
+    title += " - " + std::to_string(display.fps) + " fps";
+  }
+  if (Clock() < display.note_until) title += " - " + display.note;
+  SDL_SetWindowTitle(display.window, title.c_str());
+}
+
+// Renews the frame rate in the title every kTitleInterval, and a wait's title at once; the frame
+// rate is counted afresh from the end of a wait.
 void UpdateTitle() {
   const double now = Clock();
   const double elapsed = now - display.title_since;
   const std::string& wait = Desktop().wait_title;
   const bool changed = wait != display.wait_title;
   if (!changed && elapsed < kTitleInterval) return;
-  std::string title = kTitle;
-  if (!wait.empty()) {
-    title += " - " + wait;
-  } else if (!changed) {
-    title += " - " + std::to_string(static_cast<long>(display.presents / elapsed + 0.5)) + " fps";
-  }
+  display.fps = changed ? -1 : static_cast<long>(display.presents / elapsed + 0.5);
   display.wait_title = wait;
-  if (now < display.note_until) title += " - " + display.note;
-  SDL_SetWindowTitle(display.window, title.c_str());
+  ShowTitle();
   display.presents = 0;
   display.title_since = now;
+}
+
+// Says what became of a screenshot: on the standard output (the error stream when it was not
+// saved) and for a few seconds in the title.
+void Tell(const screenshot::Outcome& outcome) {
+  if (outcome.path.empty()) {
+    WriteError("Screenshot not saved: " + outcome.error + "\n");
+    display.note = "screenshot not saved";
+  } else {
+    std::printf("Screenshot saved to %s\n", outcome.path.c_str());
+    std::fflush(stdout);
+    display.note = "saved " + outcome.path;
+  }
+  display.note_until = Clock() + kNoteSeconds;
+  if (display.window != nullptr) ShowTitle();  // the note at once, beside the last frame rate
+}
+
+// Tells what became of the screenshots written since the last call.
+void TellScreenshots() {
+  for (const screenshot::Outcome& outcome : screenshot::TakeOutcomes()) Tell(outcome);
 }
 
 }  // namespace
@@ -194,19 +230,10 @@ void ToggleFullscreen() {
 
 void SaveScreenshot() {
   std::string error;
-  const std::string path =
-      screenshot::Save(display.shown, display.width, display.height, Desktop().screenshots, error);
-  if (path.empty()) {
-    WriteError("Screenshot not saved: " + error + "\n");
-    display.note = "screenshot not saved";
-  } else {
-    std::printf("Screenshot saved to %s\n", path.c_str());
-    std::fflush(stdout);
-    display.note = "saved " + path;
+  if (!screenshot::SaveLater(display.shown, display.width, display.height, Desktop().screenshots,
+                             error)) {
+    Tell(screenshot::Outcome{"", error});
   }
-  display.note_until = Clock() + kNoteSeconds;
-  display.title_since = Clock() - kTitleInterval;  // show the note at once
-  UpdateTitle();
 }
 
 }  // namespace sdl
@@ -249,6 +276,8 @@ bool ResizePicture(int width, int height) {
 }
 
 void CloseWindow() {
+  screenshot::FinishWriting();  // no picture is left half written
+  TellScreenshots();
   sdl::ReleasePointer();
   DestroyTexture();
   if (display.renderer != nullptr) SDL_DestroyRenderer(display.renderer);
@@ -261,8 +290,10 @@ void Present(const uint32_t* pixels, int width, int height) {
   if (display.texture == nullptr || width != display.width || height != display.height) return;
   display.shown = pixels;
   SDL_UpdateTexture(display.texture, nullptr, pixels, width * 4);
-  SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(display.renderer);
+  if (HasBars()) {
+    SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(display.renderer);
+  }
   SDL_RenderCopy(display.renderer, display.texture, nullptr, nullptr);
   Pace();
   SDL_RenderPresent(display.renderer);
@@ -273,6 +304,7 @@ void Present(const uint32_t* pixels, int width, int height) {
 void PumpEvents() {
   if (const int signal_number = signals::Pending()) End(128 + signal_number);
   if (display.window != nullptr) sdl::DispatchEvents();
+  TellScreenshots();
 }
 
 std::string IdleKey() {

@@ -21,7 +21,7 @@ struct Pointer {
 
 Pointer pointer;  // the window's pointer
 
-bool screenshot_wanted = false;  // F12 or Print Screen since the last DispatchEvents
+int screenshots_wanted = 0;  // presses of F12 or Print Screen since the last DispatchEvents
 
 // The extended-key letter of a special key, or 0.
 char ExtendedLetter(SDL_Keycode key) {
@@ -66,7 +66,7 @@ bool WindowKey(const SDL_KeyboardEvent& event) {
   } else if (key == SDLK_F11 || alt_enter) {
     sdl::ToggleFullscreen();
   } else {
-    screenshot_wanted = true;
+    ++screenshots_wanted;
   }
   return true;
 }
@@ -163,10 +163,7 @@ namespace sdl {
 void DispatchEvents() {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) Dispatch(event);
-  if (screenshot_wanted) {
-    screenshot_wanted = false;
-    SaveScreenshot();
-  }
+  for (; screenshots_wanted > 0; --screenshots_wanted) SaveScreenshot();  // one picture a press
 }
 
 void ReleasePointer() {

@@ -5,7 +5,8 @@ namespace platform::backend::sdl {
 
 // Window side.
 void ToggleFullscreen();
-// Saves the picture last presented as a PNG and tells where it went (standard output and title).
+// Hands a copy of the picture last presented to the screenshot thread, which saves it as a PNG;
+// where it went is told (standard output and title) once it is written.
 void SaveScreenshot();
 
 // Input side.

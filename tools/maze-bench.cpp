@@ -4,19 +4,26 @@
 //
 //   maze-bench [--dir DIR] [--samples N] [--check]
 //
-// Times are the thread's processor time, so that other programs on a shared machine do not
-// count. One row per size. RAYTRACE and reference: drawing alone, by the viewer (its fast path
-// where it covers the frame) and by the plain reference renderer; ratio is the first over the
-// second. frame: the frame loop's whole frame, RAYTRACE then Flip and Cls; literal: the same
-// frame drawn by the literal renderer; fill: one computed value written to every pixel of the
-// work page in row order, the least any frame must do. fast/literal = frame / literal,
-// floor-ratio = frame / fill, ns/px = the frame's nanoseconds per pixel.
+// One row per size. The columns up to fill are on one thread (THREADS=1) and in the thread's
+// processor time, so that other programs on a shared machine do not count. RAYTRACE and
+// reference: drawing alone, by the viewer (its fast path where it covers the frame) and by the
+// plain reference renderer; ratio is the first over the second. frame: the frame loop's whole
+// frame, RAYTRACE then Flip and Cls; literal: the same frame drawn by the literal renderer; fill:
+// one computed value written to every pixel of the work page in row order, the least any frame
+// must do. N thr: the whole frame at all threads (threads=N, one per core), as the calling
+// thread's processor time plus the time by which the busiest helper outlasted its own share of
+// the strips (pool::LagMs): the frame's time on a machine with a core free for every thread;
+// N wall: the same frame in elapsed time, which other programs on the machine stretch.
+// fast/literal = frame / literal, floor-ratio = frame / fill, ns/px = the frame's nanoseconds
+// per pixel, speedup = frame / N thr, flip-cls = the share of the whole frame's processor time
+// spent in its Flip and Cls, timed inside the frame, at one thread and at N threads.
 //
-// --check only compares the renderers' frames over a ring of poses at every size and exits with
-// 1 on the first difference.
+// --check only compares the renderers' frames, the fast path's at several thread counts, over a
+// ring of poses at every size and exits with 1 on the first difference.
 #include <time.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +33,7 @@
 #include <vector>
 
 #include "engine/Engine.h"
+#include "engine/ThreadPool.h"
 #include "platform/headless.h"
 #include "tools/cli.h"
 #include "tools/reference-renderer.h"
@@ -37,7 +45,8 @@ namespace {
 constexpr char kUsage[] =
     "usage: maze-bench [--dir DIR] [--samples N] [--check]\n"
     "Times the maze viewer's frame at 640x480, 1280x960, 1920x1080 and 3840x2160 against the\n"
-    "literal renderer, a plain reference renderer and a row-order fill of the page.\n"
+    "literal renderer, a plain reference renderer and a row-order fill of the page, at one\n"
+    "thread and at one thread per core.\n"
     "  --dir DIR      the world's folder (default: the shipped world)\n"
     "  --samples N    samples per median, 1 to 1000 (default 15)\n"
     "  --check        only compare the renderers' frames over many poses\n"
@@ -92,12 +101,17 @@ bool Same(const char* renderer, const std::vector<uint32_t>& built,
   return false;
 }
 
-// Every renderer draws the reference's frame at the current size and pose.
+// Every renderer draws the reference's frame at the current size and pose, the fast path at
+// each of several thread counts (0: one per core).
 bool SameFrame(const ReferenceRenderer& reference) {
   std::vector<uint32_t> expected;
   reference.Draw(expected);
-  return Same("RAYTRACE", FrameOf(RAYTRACE), expected) &&
-         Same("the literal renderer", FrameOf(LITERALRAYTRACE), expected);
+  for (int32_t threads : {1, 2, 3, 7, 0}) {
+    THREADS = threads;
+    const std::string name = "RAYTRACE at THREADS=" + std::to_string(threads);
+    if (!Same(name.c_str(), FrameOf(RAYTRACE), expected)) return false;
+  }
+  return Same("the literal renderer", FrameOf(LITERALRAYTRACE), expected);
 }
 
 // Every size, the start pose and a ring of poses around the board with several eye heights.
@@ -131,11 +145,24 @@ double ThreadMs() {
   return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
+// Processor milliseconds along the longest path through work shared with the pool's helpers.
+double CriticalMs() {
+  return ThreadMs() + pool::LagMs();
+}
+
+// Milliseconds elapsed.
+double ElapsedMs() {
+  return std::chrono::duration<double, std::milli>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// Milliseconds per call of `work`, by `clock`.
 template <class Work>
-double MsPerFrame(int frames, Work work) {
-  const double begin = ThreadMs();
+double MsPerFrame(int frames, Work work, double (*clock)() = ThreadMs) {
+  const double begin = clock();
   for (int i = 0; i < frames; ++i) work();
-  return (ThreadMs() - begin) / frames;
+  return (clock() - begin) / frames;
 }
 
 double Median(std::vector<double> values) {
@@ -144,12 +171,16 @@ double Median(std::vector<double> values) {
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+double show_ms = 0;  // processor milliseconds WholeFrame has spent in Flip and Cls so far
+
 // The frame loop's drawing, showing and clearing.
 template <class Draw>
 void WholeFrame(Draw draw) {
   draw();
+  const double begin = ThreadMs();
   platform::Flip(1, 0);
   platform::Cls();
+  show_ms += ThreadMs() - begin;
 }
 
 // The memory floor: every pixel of the work page written once, in row order.
@@ -160,42 +191,61 @@ void RowOrderFill() {
 }
 
 void Measure(const ReferenceRenderer& reference, int samples) {
-  std::printf("%-10s %12s %8s %12s %8s %7s %10s %10s %9s\n", "size", "RAYTRACE ms", "fps",
-              "reference ms", "fps", "ratio", "frame ms", "literal ms", "fill ms");
+  const int32_t all = pool::ThreadsFor(0);
+  std::printf("%-10s %12s %8s %12s %8s %7s %10s %10s %9s %9s %9s\n", "size", "RAYTRACE ms", "fps",
+              "reference ms", "fps", "ratio", "frame ms", "literal ms", "fill ms", "N thr ms",
+              "N wall ms");
   std::vector<uint32_t> page;
+  auto on = [](int32_t threads, void (*draw)()) {
+    return [threads, draw] {
+      THREADS = threads;
+      draw();
+    };
+  };
   for (Size size : kSizes) {
     UseSize(size);
     const std::function<void()> work[] = {
-        [] { RAYTRACE(); },
+        on(1, RAYTRACE),
         [&] { reference.Draw(page); },
-        [] { WholeFrame(RAYTRACE); },
+        on(1, [] { WholeFrame(RAYTRACE); }),
         [] { WholeFrame(LITERALRAYTRACE); },
         RowOrderFill,
+        on(all, [] { WholeFrame(RAYTRACE); }),
+        on(all, [] { WholeFrame(RAYTRACE); }),
+    };
+    // The pieces timed in elapsed time.
+    auto clock = [](size_t piece) {
+      return piece == 6 ? ElapsedMs : piece == 5 ? CriticalMs : ThreadMs;
     };
     constexpr size_t kPieces = std::size(work);
     int frames[kPieces];  // per sample: about 20 ms
     for (size_t i = 0; i < kPieces; ++i) {
-      frames[i] =
-          std::clamp(static_cast<int>(20 / std::max(MsPerFrame(3, work[i]), 1e-3)), 1, 2000);
+      frames[i] = std::clamp(
+          static_cast<int>(20 / std::max(MsPerFrame(3, work[i], clock(i)), 1e-3)), 1, 2000);
     }
     // Samples interleave the pieces, so that a busy machine slows them alike. Each starts on a
     // page that owes nothing (ScreenPtr carries out the clear the last frame left owing).
-    std::vector<double> times[kPieces];
+    std::vector<double> times[kPieces], show_shares[kPieces];
     for (int s = 0; s < samples; ++s) {
       for (size_t i = 0; i < kPieces; ++i) {
         platform::ScreenPtr();
-        times[i].push_back(MsPerFrame(frames[i], work[i]));
+        const double shown = show_ms;
+        times[i].push_back(MsPerFrame(frames[i], work[i], clock(i)));
+        show_shares[i].push_back((show_ms - shown) / frames[i] / times[i].back());
       }
     }
     const double raytrace = Median(times[0]), plain = Median(times[1]), frame = Median(times[2]),
-                 literal = Median(times[3]), fill = Median(times[4]);
+                 literal = Median(times[3]), fill = Median(times[4]), many = Median(times[5]),
+                 wall = Median(times[6]);
     char label[24];
     std::snprintf(label, sizeof label, "%dx%d", size.width, size.height);
     std::printf(
-        "%-10s %12.4f %8.0f %12.4f %8.0f %7.3f %10.4f %10.4f %9.4f fast/literal=%.3f "
-        "floor-ratio=%.2f ns/px=%.3f\n",
+        "%-10s %12.4f %8.0f %12.4f %8.0f %7.3f %10.4f %10.4f %9.4f %9.4f %9.4f threads=%d "
+        "fast/literal=%.3f floor-ratio=%.2f ns/px=%.3f speedup=%.2f flip-cls=%.1f%%/%.1f%%\n",
         label, raytrace, 1000 / raytrace, plain, 1000 / plain, raytrace / plain, frame, literal,
-        fill, frame / literal, frame / fill, frame * 1e6 / (double(size.width) * size.height));
+        fill, many, wall, all, frame / literal, frame / fill,
+        frame * 1e6 / (double(size.width) * size.height), frame / many,
+        100 * Median(show_shares[2]), 100 * Median(show_shares[5]));
   }
 }
 

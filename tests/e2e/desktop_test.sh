@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The viewer as a desktop program: without a display it ends with the README's report and a
-# hint; signals end it at once with 128 + the signal's number, and a reader of its output that
-# has gone does not end it; F12 saves the frame as shown;
+# hint; signals end it at once with 128 + the signal's number, after the pictures being
+# written, and a reader of its output that has gone does not end it; ten F12 presses save the
+# frame as shown ten times;
 # the captured pointer turns the view; F11 fills the screen and gives the window back; VSYNC=1
 # keeps the frame rate near 60 per second.
 # Usage: desktop_test.sh VIEWER DATA-DIR README
@@ -85,12 +86,14 @@ fps=${title//[^0-9]/}
 [ -n "$fps" ] && [ "$fps" -le 65 ] || e2e_fail "VSYNC=1 frame rate: $title"
 
 e2e_screenshot "$E2E_TMP/window.png"
-e2e_keys F12 F12
-sleep 1
+e2e_keys F12 F12 F12 F12 F12 F12 F12 F12 F12 F12
+sleep 2
 shots=("$world"/shots/maze-*.png)
-[ ${#shots[@]} = 2 ] || e2e_fail "two F12 presses saved ${#shots[@]} files"
-expect_pictures "${shots[0]}" "$E2E_TMP/window.png" same "the screenshot is not the frame shown"
-grep -qF "Screenshot saved to ${shots[0]}" "$E2E_TMP/viewer.out" || e2e_fail "no word of the file"
+[ ${#shots[@]} = 10 ] || e2e_fail "ten F12 presses saved ${#shots[@]} files"
+for shot in "${shots[@]}"; do
+  expect_pictures "$shot" "$E2E_TMP/window.png" same "the screenshot $shot is not the frame shown"
+  grep -qF "Screenshot saved to $shot" "$E2E_TMP/viewer.out" || e2e_fail "no word of $shot"
+done
 
 xdotool mousemove --window "$(e2e_window)" 320 240 mousemove_relative -- 60 0
 sleep 0.5
@@ -113,5 +116,13 @@ e2e_keys F11
 sleep 1
 [ "$(window_size)" = 640x480 ] || e2e_fail "F11 again: window $(window_size)"
 
+# A signal right after F12 waits for the picture being written: every file is whole and told.
+e2e_keys F12
 expect_signal_end INT 130
+shots=("$world"/shots/maze-*.png)
+for shot in "${shots[@]}"; do
+  convert "$shot" null: 2>/dev/null || e2e_fail "a signal left $shot unfinished"
+done
+told=$(grep -c '^Screenshot saved to ' "$E2E_TMP/viewer.out")
+[ "$told" = ${#shots[@]} ] || e2e_fail "${#shots[@]} screenshots, $told told"
 echo "PASS: no display, signals, a closed output, frame rate $fps/s, screenshots, pointer, fullscreen"

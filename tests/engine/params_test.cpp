@@ -52,7 +52,8 @@ TEST_F(Params, EachLineAppliesTheFirstMatchingKeyAsItIsRead) {
 TEST_F(Params, EveryKeySetsItsGlobalAndTheLastLineNeedsNoTerminator) {
   OpenDefaultWindow();
   WriteFile("params.property",
-            "YDIM=600\nPPL=1024\nGAMMA=1.8\nTURNRATE=0.05\nFWMOVERATE=0.1\nREVMOVERATE=-2e-1");
+            "YDIM=600\nPPL=1024\nGAMMA=1.8\nTURNRATE=0.05\nFWMOVERATE=0.1\nTHREADS=3\n"
+            "REVMOVERATE=-2e-1");
   LOADPARAMS("params.property");
   EXPECT_EQ(YDIM, 600);
   EXPECT_EQ(PPL, 1024);
@@ -60,6 +61,7 @@ TEST_F(Params, EveryKeySetsItsGlobalAndTheLastLineNeedsNoTerminator) {
   EXPECT_EQ(TURNRATE, 0.05);
   EXPECT_EQ(FWMOVERATE, 0.1);
   EXPECT_EQ(REVMOVERATE, -0.2);
+  EXPECT_EQ(THREADS, 3);
   EXPECT_EQ(FILEMODE.At(PARAMMODE, RT_HERE).FILENAME, "params.property");
 }
 

@@ -1,9 +1,10 @@
 // The fast path against the literal renderer: the same page and the same frame globals over
-// poses, sizes, parameters, textures and boards; a frame the fast path does not cover is left
-// untouched for the literal renderer.
+// poses, sizes, parameters, textures, boards and thread counts; a frame the fast path does not
+// cover is left untouched for the literal renderer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -14,6 +15,7 @@
 
 #include "engine/CellLabel.h"
 #include "engine/Engine.h"
+#include "engine/ThreadPool.h"
 #include "tests/engine/world_fixture.h"
 
 static constexpr char MODULE_NAME[] = "tests/strip_renderer";
@@ -29,6 +31,10 @@ uint64_t Bits(T value) {
   std::memcpy(&bits, &value, sizeof value);
   return bits;
 }
+
+// The fast path's thread counts: one, the helpers of a pool, and more threads than cores or
+// strips of a narrow page.
+constexpr int32_t kThreadCounts[] = {1, 2, 3, 7};
 
 // Every frame global the renderers leave behind.
 // clang-format off
@@ -171,9 +177,12 @@ class StripRenderer : public testsupport::WorldTest {
     Prepare(cleared);
     LITERALRAYTRACE();
     const FrameState literal = Capture();
-    Prepare(cleared);
-    ASSERT_TRUE(STRIPRAYTRACE()) << where;
-    EXPECT_EQ(Difference(literal, Capture()), "") << where;
+    for (int32_t threads : kThreadCounts) {
+      THREADS = threads;
+      Prepare(cleared);
+      ASSERT_TRUE(STRIPRAYTRACE()) << where << ", " << threads << " threads";
+      EXPECT_EQ(Difference(literal, Capture()), "") << where << ", " << threads << " threads";
+    }
   }
 
   void ExpectSameFrames(const std::vector<Pose>& poses, const std::string& what) {
@@ -308,6 +317,35 @@ TEST_F(StripRenderer, LeavesTheFramesItDoesNotCoverUntouched) {
     EXPECT_EQ(Difference(before, Capture()), "") << c.name;
     UseWindow(64, 48);
     BOARD.Redim(0, 64, 0, 64, RT_HERE);
+  }
+}
+
+// THREADS of 0 or below asks for one thread per core, above the limit for the limit.
+TEST(ThreadPool, GivesEveryRequestADocumentedCount) {
+  const int32_t cores = pool::ThreadsFor(0);
+  EXPECT_GE(cores, 1);
+  const struct {
+    int32_t wanted, threads;
+  } rows[] = {{1, 1},   {2, 2},      {7, 7},      {64, 64},
+              {65, 64}, {10000, 64}, {-1, cores}, {std::numeric_limits<int32_t>::min(), cores}};
+  for (const auto& row : rows) EXPECT_EQ(pool::ThreadsFor(row.wanted), row.threads) << row.wanted;
+}
+
+// Every task runs exactly once, whatever the thread and task counts, and again on a pool that
+// changes its size from one piece of work to the next.
+TEST(ThreadPool, RunsEveryTaskOnce) {
+  for (int32_t threads : {1, 2, 7, 3, 64}) {
+    for (int32_t tasks : {0, 1, 2, 5, 300}) {
+      std::vector<std::atomic<int32_t>> runs(static_cast<size_t>(tasks));
+      std::atomic<bool> worker_in_range{true};
+      pool::Run(threads, tasks, [&](int32_t task, int32_t worker) {
+        runs[static_cast<size_t>(task)].fetch_add(1);
+        if (worker < 0 || worker >= threads) worker_in_range = false;
+      });
+      for (int32_t t = 0; t < tasks; ++t)
+        EXPECT_EQ(runs[size_t(t)].load(), 1) << threads << " " << t;
+      EXPECT_TRUE(worker_in_range) << threads;
+    }
   }
 }
 
