@@ -60,16 +60,20 @@ void STARTUP() {
 
 void FRAME() {
   RAYTRACE();
+  DRAWMINIMAP();
   FINISHFRAME();
 }
 
 void FINISHFRAME() {
   platform::Flip(1, 0);
   platform::Cls();
+  GOALMARK();
+  MINIMAPCONTROL();
   KEYBOARDCONTROL();
   READMOUSE();
   MOUSECONTROL();
   CONSTRAINVIEW();
+  GOALCONTROL();
 }
 
 void MAIN() {

@@ -37,6 +37,10 @@ constexpr PARAMKEY PARAMKEYS[] = {
     {"VSYNC", [](const std::string& V) { platform::SetVsync(rt::ValInt(V) != 0); }},
     {"MOUSESCALE", [](const std::string& V) { platform::SetMouseScale(rt::Val(V)); }},
     {"SCREENSHOTS", [](const std::string& V) { platform::SetScreenshotFolder(V); }},
+    {"SEED", [](const std::string& V) { APPLYSEED(V); }},
+    {"MAP", [](const std::string& V) { LOADMAP(V); }},
+    {"MAZE", [](const std::string&) { GENERATEMAZEDB(); }},
+    {"MINIMAP", [](const std::string& V) { MINIMAPOPTION(V); }},
 };
 
 // Applies one line's key to its value; a label that is no key is skipped.
@@ -67,14 +71,16 @@ FILETYPE& OPENLIST(int32_t SLOT, const std::string& FILENAME, const rt::Where& a
   return slot;
 }
 
-// Reads: the file FILENAME. Writes: FILEMODE(PARAMMODE), R, and what its lines set.
+// Reads: the file FILENAME. Writes: FILEMODE(PARAMMODE), R, PARAMLINE, and what its lines set.
 // A file that cannot be opened stops the program with runtime error 2, a read that fails with
 // runtime error 3, a line too long for the memory left with runtime error 4.
 void LOADPARAMS(const std::string& FILENAME) {
   RT_PROCEDURE;
   const FILETYPE& slot = OPENLIST(PARAMMODE, FILENAME, RT_HERE);
+  PARAMLINE = 0;
   while (!platform::Eof(slot.MODE)) {
     RT_CHECK(platform::LineInput(slot.MODE, R));
+    ++PARAMLINE;
     APPLYPARAM(PREFIX("=", R), SUFFIX("=", R));
   }
   RT_CHECK(platform::Close(slot.MODE));

@@ -155,6 +155,7 @@ void UpdateTitle() {
   if (elapsed < kTitleInterval) return;
   const long fps = static_cast<long>(display.presents / elapsed + 0.5);
   std::string title = std::string(kTitle) + " - " + std::to_string(fps) + " fps";
+  if (!Desktop().title_note.empty()) title += " - " + Desktop().title_note;
   if (now < display.note_until) title += " - " + display.note;
   SDL_SetWindowTitle(display.window, title.c_str());
   display.presents = 0;
