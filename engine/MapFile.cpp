@@ -78,25 +78,35 @@ bool STARTSWITH(const std::string& text, std::string_view head) {
   return text.compare(0, head.size(), head) == 0;
 }
 
-// The whole file FILENAME, at most MAXMAPBYTES long.
+// Refuses FILENAME, SIZE bytes long, for being longer than MAXMAPBYTES.
+[[noreturn]] void TOOLARGE(const std::string& FILENAME, int32_t slot, int64_t SIZE) {
+  RT_CHECK(platform::Close(slot));
+  MAPFAULT(FILENAME, 0, 0,
+           "the map file has " + std::to_string(SIZE) + " bytes, more than a map's " +
+               std::to_string(MAXMAPBYTES),
+           MAP_HERE);
+}
+
+// The whole file FILENAME, at most MAXMAPBYTES long. Its length is checked before it is read,
+// and again while it is read (a file may grow, and some report no length).
 std::string READMAPFILE(const std::string& FILENAME) {
   const int32_t slot = platform::FreeFile();
   if (platform::Open(slot, FILENAME, platform::OpenMode::kBinaryRead) != 0) {
     platform::WriteError(FILENAME + ": the map file cannot be opened\n");
     rt::Abort(rt::kFileNotFound, MAP_HERE);
   }
-  const int64_t size = platform::Lof(slot);
-  if (size > MAXMAPBYTES) {
-    RT_CHECK(platform::Close(slot));
-    MAPFAULT(FILENAME, 0, 0,
-             "the map file has " + std::to_string(size) + " bytes, more than a map's " +
-                 std::to_string(MAXMAPBYTES),
-             MAP_HERE);
-  }
-  std::string bytes(static_cast<size_t>(size < 0 ? 0 : size), '\0');
-  size_t got = 0;
-  if (platform::Get(slot, 1, bytes.data(), bytes.size(), &got) != 0 || got != bytes.size()) {
-    rt::Abort(rt::kFileIOError, MAP_HERE);
+  if (platform::Lof(slot) > MAXMAPBYTES) TOOLARGE(FILENAME, slot, platform::Lof(slot));
+  std::string bytes;
+  char chunk[4096];
+  for (size_t got = sizeof chunk; got == sizeof chunk;) {
+    if (platform::Get(slot, static_cast<int64_t>(bytes.size()) + 1, chunk, sizeof chunk, &got) !=
+        0) {
+      rt::Abort(rt::kFileIOError, MAP_HERE);
+    }
+    bytes.append(chunk, got);
+    if (static_cast<int64_t>(bytes.size()) > MAXMAPBYTES) {
+      TOOLARGE(FILENAME, slot, static_cast<int64_t>(bytes.size()));
+    }
   }
   RT_CHECK(platform::Close(slot));
   return bytes;

@@ -117,6 +117,8 @@ TEST_F(Worlds, AMapThatCannotBeReadOrComesBeforeTheTexturesIsRefused) {
   EXPECT_EQ(testsupport::ExitCodeOf([] { LOADMAP("big.map"); }), 1);
   err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("big.map: the map file has 1073741824 bytes"), std::string::npos) << err;
+  ASSERT_EQ(symlink("/proc/self/mem", "mem.map"), 0);  // its reads fail from the start
+  EXPECT_EQ(testsupport::ExitCodeOf([] { LOADMAP("mem.map"); }), 3);
   PROPERTY_ERASE(TEXTUREDB);
   EXPECT_EQ(LoadMap("legend # brick\n>\n", err), 1);
   EXPECT_NE(err.find("w.map: no texture is loaded"), std::string::npos) << err;
