@@ -31,7 +31,7 @@ install(FILES ${PROJECT_BINARY_DIR}/maze-viewer.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 # Man pages, with the version filled in and compressed as Debian keeps them.
-set(MAZE_MAN_PAGES maze-viewer.6 maze-snapshot.1 maze-property.1)
+set(MAZE_MAN_PAGES maze-viewer.6 maze-map.5 maze-snapshot.1 maze-property.1)
 foreach(page IN LISTS MAZE_MAN_PAGES)
   string(REGEX REPLACE ".*\\." "" section ${page})
   configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page} man/${page} @ONLY)

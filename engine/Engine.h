@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/Globals.h"
@@ -21,11 +22,11 @@ void STARTUP_SEED();
 void STARTUP_END();
 // STARTUP_BEGIN, STARTUP_SEED and STARTUP_END in order.
 void STARTUP();
-// One iteration of the frame loop: draw, show, clear, follow the window, then keyboard, pointer,
-// mouse and bounds.
+// One iteration of the frame loop: draw (the minimap over the frame), show, clear, follow the
+// window, then the controls, the bounds and the goal.
 void FRAME();
-// The frame loop's steps after RAYTRACE: show, clear, follow the window (FOLLOWPAGE), then
-// keyboard, pointer, mouse and bounds.
+// The frame loop's steps after RAYTRACE and DRAWMINIMAP: show, clear, follow the window
+// (FOLLOWPAGE), then the minimap key, keyboard, pointer, mouse, bounds and the goal.
 void FINISHFRAME();
 // The frame loop; never returns (the program ends from KEYBOARDCONTROL).
 [[noreturn]] void MAIN();
@@ -68,6 +69,44 @@ std::string PARAMPOSITION();
 // Adds a solid border and 1,024 random interior walls to BOARDDB and puts the viewer at the
 // centre of a random open cell with a random heading.
 void GENERATEBOARDDB();
+
+// ----- worlds: map files (MapFile.cpp), mazes (Maze.cpp), seed and goal (World.cpp) -----
+// Replaces the board with the map file FILENAME and puts the viewer at its start. A map that
+// cannot be read stops the program with a line naming the file, line and column, then runtime
+// error 1 (2 for a file that cannot be opened, 3 for a failing read).
+void LOADMAP(const std::string& FILENAME);
+// The board, the viewer's cell and heading and the goal as a 64 x 64 map file that LOADMAP reads
+// back into the same board and start; false, with the reason in PROBLEM, when the board has a
+// texture label that is no printable text, more textures than legend characters (87), or the
+// viewer stands in a wall or off the board.
+bool MAPTEXT(std::string& TEXT, std::string& PROBLEM);
+// The cell (x, y) of a board label "x,y" with both in 0..63, written as CellLabel writes it.
+bool PARSECELLLABEL(std::string_view LABEL, int32_t& x, int32_t& y);
+// Replaces the board with a perfect maze (walls textured by a pick over every loaded texture),
+// the start at a dead end facing its corridor and the goal at the open cell farthest from it.
+// Runtime error 6 when no texture is loaded.
+void GENERATEMAZEDB();
+// Reseeds the random generator from a SEED line's value, a whole number 0 to 2147483647; any
+// other value stops the program with a line naming the parameter file's line, then runtime error 1.
+void APPLYSEED(const std::string& VALUE_TEXT);
+// Puts the viewer at the centre of start cell (X, Y), eye level, and starts the goal's clock, the
+// distance walked and the explored cells afresh.
+void STARTWORLD();
+// Notes the viewer's position before the frame's controls, and starts the goal's clock.
+void GOALMARK();
+// After the controls: adds the distance walked and, the first time the viewer stands in the goal
+// cell, says so with the time and distance on the standard output and in the window's title.
+void GOALCONTROL();
+
+// ----- minimap (Minimap.cpp) -----
+// The MINIMAP line: "explored" (on, only the cells seen so far), "on" or a non-zero number (on,
+// the whole board); any other value leaves it off.
+void MINIMAPOPTION(const std::string& VALUE_TEXT);
+// Tab (taken from the keyboard buffer) shows or hides the minimap.
+void MINIMAPCONTROL();
+// Draws the minimap over the finished frame while it is on; in explored mode, also marks the
+// cells the view reaches. Does nothing when the world has no minimap and Tab was never pressed.
+void DRAWMINIMAP();
 
 // ----- texture loading (Textures.cpp) -----
 // Loads every texture of the list FILENAME into TEXTUREDB, showing each until a key is pressed.

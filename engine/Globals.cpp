@@ -40,6 +40,17 @@ int32_t BSTATUS = 0;
 std::string R;
 std::string VALUE;
 int32_t X = 0, Y = 0, Z = 0;
+int32_t PARAMLINE = 0;
+
+bool HASGOAL = false;
+int32_t GOALX = 0, GOALY = 0;
+bool GOALREACHED = false;
+double GOALCLOCK = -1;
+double WALKED = 0;
+double LASTPOSX = 0, LASTPOSY = 0;
+bool MINIMAPON = false;
+bool MINIMAPEXPLORED = false;
+std::vector<uint8_t> SEEN;
 
 void RESETGLOBALS() {
   CMD.Erase();
@@ -64,6 +75,13 @@ void RESETGLOBALS() {
   R.clear();
   VALUE.clear();
   X = Y = Z = 0;
+  PARAMLINE = 0;
+  HASGOAL = GOALREACHED = false;
+  GOALX = GOALY = 0;
+  GOALCLOCK = -1;
+  WALKED = LASTPOSX = LASTPOSY = 0;
+  MINIMAPON = MINIMAPEXPLORED = false;
+  std::vector<uint8_t>().swap(SEEN);
   PROPERTY_ECHO.clear();
   PROPERTY_TEXT_BUFFER.clear();
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Support/Constants.h"
 #include "Support/Property Core.h"
@@ -75,7 +76,20 @@ extern int32_t BSTATUS;          // mouse button mask (bit 0 first button, bit 1
 extern std::string R;      // line buffer of the parameter file and texture list readers
 extern std::string VALUE;  // cell value last retrieved by board generation
 extern int32_t X, Y, Z;    // board generation counters; afterwards X, Y hold the start cell
+extern int32_t PARAMLINE;  // number of the parameter-file line being applied, from 1
+
+// ----- worlds (map files, generated mazes, the goal, the minimap) -----
+extern bool HASGOAL;               // the world has a goal cell: a map's marker or a maze's far end
+extern int32_t GOALX, GOALY;       // the goal cell while HASGOAL
+extern bool GOALREACHED;           // the viewer has stood in the goal cell and was told so
+extern double GOALCLOCK;           // Timer() at the first frame's controls; negative before them
+extern double WALKED;              // board units walked since the world's start, until the goal
+extern double LASTPOSX, LASTPOSY;  // POSX, POSY before the frame's controls ran
+extern bool MINIMAPON;        // the minimap is drawn over each frame; MINIMAP sets it, Tab toggles
+extern bool MINIMAPEXPLORED;  // the minimap shows only the cells seen so far (MINIMAP=explored)
+extern std::vector<uint8_t> SEEN;  // explored mode: a flag per cell (y * 64 + x), 1 once seen
 
 // Puts every global above back to its value before start-up (stores erased with their images,
-// arrays empty, numbers 0, texts empty). Tests call it in their fixtures.
+// arrays empty, numbers 0 (GOALCLOCK -1), flags false, texts empty). Tests call it in their
+// fixtures.
 void RESETGLOBALS();

@@ -66,6 +66,7 @@ void STARTUP() {
 
 void FRAME() {
   RAYTRACE();
+  DRAWMINIMAP();
   FINISHFRAME();
 }
 
@@ -73,10 +74,13 @@ void FINISHFRAME() {
   platform::Flip(1, 0);
   platform::Cls();
   FOLLOWPAGE();
+  GOALMARK();
+  MINIMAPCONTROL();
   KEYBOARDCONTROL();
   READMOUSE();
   MOUSECONTROL();
   CONSTRAINVIEW();
+  GOALCONTROL();
 }
 
 // Reads: the page's size. Writes: XDIM, YDIM, PPL, HVAL, RAMPAREA.

@@ -40,6 +40,10 @@ constexpr PARAMKEY PARAMKEYS[] = {
     {"SCREENSHOTS", [](const std::string& V) { platform::SetScreenshotFolder(V); }},
     {"RESOLUTION", [](const std::string& V) { platform::SetNativeResolution(V == "window"); }},
     {"THREADS", [](const std::string& V) { THREADS = rt::ValInt(V); }},
+    {"SEED", [](const std::string& V) { APPLYSEED(V); }},
+    {"MAP", [](const std::string& V) { LOADMAP(V); }},
+    {"MAZE", [](const std::string&) { GENERATEMAZEDB(); }},
+    {"MINIMAP", [](const std::string& V) { MINIMAPOPTION(V); }},
 };
 
 int32_t PARAMLINE = 0;  // the number of the parameter line being applied; 0 between files
@@ -103,7 +107,7 @@ FILETYPE& OPENLIST(int32_t SLOT, const std::string& FILENAME, const std::string&
   return slot;
 }
 
-// Reads: the file FILENAME. Writes: FILEMODE(PARAMMODE), R, and what its lines set.
+// Reads: the file FILENAME. Writes: FILEMODE(PARAMMODE), R, PARAMLINE, and what its lines set.
 // A file that cannot be opened stops the program with runtime error 2, a read that fails with
 // runtime error 3, a line too long for the memory left with runtime error 4.
 void LOADPARAMS(const std::string& FILENAME) {
@@ -113,6 +117,7 @@ void LOADPARAMS(const std::string& FILENAME) {
   while (!platform::Eof(slot.MODE)) {
     ++PARAMLINE;
     RT_CHECK(platform::LineInput(slot.MODE, R));
+    ++PARAMLINE;
     APPLYPARAM(PREFIX("=", R), SUFFIX("=", R));
   }
   PARAMLINE = 0;

@@ -4,15 +4,15 @@
 //
 // Documented ends: 1 (a bitmap that cannot be loaded, or a window side below 1 or above 16384 at
 // the window reopening), 2 (a texture list that cannot be opened), 3 (a list or bitmap whose read
-// fails), 6 (BOARD before TEXTURES, or a list of fewer than two textures). Any other end is a
-// finding.
+// fails), 6 (BOARD or MAZE before TEXTURES, or a list of fewer than two textures); 1 also for a
+// SEED that is no whole number and a map file that cannot be read. Any other end is a finding.
 //
 // Limits of the harness, so that the fuzzer spends its time on reading rather than painting:
 // start-up opens its two windows at 16 x 12 instead of 640 x 480, which makes the defaults 16 x
 // 12 (PPL 16, and so HVAL 8) until the input's own lines override them; an input whose last XDIM
 // and YDIM would open a window of more than kMaxPixels pixels is skipped (a 16384 x 16384 window
-// is a legal 1 GiB page per frame, slow but not wrong); TEXTURES values that are absolute or hold
-// ".." are skipped, which keeps every file the input names inside the scratch folder.
+// is a legal 1 GiB page per frame, slow but not wrong); TEXTURES and MAP values that are absolute
+// or hold ".." are skipped, which keeps every file the input names inside the scratch folder.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -40,7 +40,8 @@ bool WithinLimits(std::string_view text) {
         equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
     if (label == "XDIM") width = rt::ValInt(value);
     if (label == "YDIM") height = rt::ValInt(value);
-    if (label == "TEXTURES" && (value.starts_with('/') || value.find("..") != value.npos))
+    if ((label == "TEXTURES" || label == "MAP") &&
+        (value.starts_with('/') || value.find("..") != value.npos))
       return false;
   }
   // A window that ScreenRes refuses costs nothing.

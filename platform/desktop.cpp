@@ -54,6 +54,10 @@ void SetNativeResolution(bool on) {
   settings.native_resolution = on;
 }
 
+void SetTitleNote(const std::string& note) {
+  settings.title_note = note;
+}
+
 bool TakeMouse(int32_t& horizontal, int32_t& vertical, int32_t& buttons) {
   int dx = 0, dy = 0, pressed = 0;
   if (!backend::TakeMotion(dx, dy, pressed)) return false;

@@ -1,4 +1,5 @@
 // The keyboard buffer, the timer and the pause.
+#include <algorithm>
 #include <deque>
 #include <string>
 
@@ -35,6 +36,14 @@ std::string Inkey() {
 
 void PushKey(std::string key) {
   if (!key.empty()) keys.push_back(std::move(key));
+}
+
+int TakeKey(std::string_view key) {
+  backend::PumpEvents();
+  const auto kept = std::remove(keys.begin(), keys.end(), key);
+  const int taken = static_cast<int>(keys.end() - kept);
+  keys.erase(kept, keys.end());
+  return taken;
 }
 
 void ClearKeys() {

@@ -160,6 +160,9 @@ std::string Inkey();
 void PushKey(std::string key);
 // Empties the keyboard buffer.
 void ClearKeys();
+// Takes every occurrence of `key` out of the keyboard buffer (after pumping the window's events)
+// and returns how many there were; the other keys keep their order.
+int TakeKey(std::string_view key);
 // Seconds from a high-resolution clock; only differences are meaningful.
 double Timer();
 // Pauses the program thread; a key press does not cut the pause short.
@@ -181,6 +184,7 @@ struct DesktopSettings {
   std::string screenshots;                  // folder of the F12 pictures; empty: working directory
   std::string wait_title;          // while not empty, the title shows it instead of the frame rate
   bool native_resolution = false;  // the pages follow the window (FitPagesToWindow)
+  std::string title_note;          // shown in the title after the frame rate; empty: none
 };
 const DesktopSettings& Desktop();
 void SetFullscreen(bool on);
@@ -192,6 +196,8 @@ void SetScreenshotFolder(const std::string& folder);
 void SetWaitTitle(const std::string& text);
 // Turns on or off the pages following the window's size (FitPagesToWindow).
 void SetNativeResolution(bool on);
+// A lasting note for the window's title (the engine's goal message); empty removes it.
+void SetTitleNote(const std::string& note);
 
 // While the pointer is captured (a click in the window captures it; F10 and losing the focus
 // release it), sets the motion counts since the last call, scaled by the mouse scale (fractions

@@ -172,8 +172,8 @@ bool CreateWindow(int width, int height) {
   return true;
 }
 
-// Shows a wait's title, or else the last frame rate once one is measured, and, while it lasts,
-// the note.
+// Shows a wait's title, or else the last frame rate once one is measured, then the engine's
+// lasting note (the goal's message) and, while it lasts, the screenshot's note.
 void ShowTitle() {
   std::string title = kTitle;
   if (!display.wait_title.empty()) {
@@ -181,6 +181,7 @@ void ShowTitle() {
   } else if (display.fps >= 0) {
     title += " - " + std::to_string(display.fps) + " fps";
   }
+  if (!Desktop().title_note.empty()) title += " - " + Desktop().title_note;
   if (Clock() < display.note_until) title += " - " + display.note;
   SDL_SetWindowTitle(display.window, title.c_str());
 }

@@ -2,22 +2,24 @@
 //
 //   maze-snapshot [--dir DIR] [--seed N] [--pose X,Y,Z,ANG] [--keys K1,K2,...] [--frames N]
 //                 [--size WxH] [--raw FILE] [--bmp FILE] [--board FILE] [--state FILE]
+//                 [--map-out FILE]
 //
 // Start-up runs in DIR with every texture confirmation answered automatically and the random
 // generator seeded with N (default 1); --size then draws at the window's own resolution, the
 // window showing W x H pixels, and --pose places the viewer. The keys (left, right, up,
-// down, esc, comma, close for the window's close button, or any single character) wait in the
+// down, esc, comma, tab, close for the window's close button, or any single character) wait in the
 // keyboard buffer when the first frame's controls run. The outputs describe the last frame drawn,
 // before its page was cleared: --raw the work page's bytes (B, G, R, X per pixel, rows top to
 // bottom), --bmp the same as a 32-bit BMP, --board the board records as label=value lines joined by
-// CR LF, --state the parameters and the viewer's pose. Output names are taken from the working
+// CR LF, --state the parameters and the viewer's pose, --map-out the board as a map file that
+// loads back into the same board and start. Output names are taken from the working
 // directory the program was started in, and each output is written whole under a temporary name
 // and then renamed, so a full disk leaves an existing output as it was. A runtime error ends it
 // like the viewer, with the same report and code.
 //
 // Exit codes: 0 after the last frame or a quit key; 64 for bad arguments (with the usage); 66
-// when DIR cannot be entered; 74 when an output cannot be written; otherwise the viewer's
-// runtime-error number.
+// when DIR cannot be entered; 65 when the board cannot be written as a map; 74 when an output
+// cannot be written; otherwise the viewer's runtime-error number.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +45,7 @@ struct Options {
   std::vector<std::string> keys;
   long frames = 1;
   int width = 0, height = 0;  // --size; 0 keeps the world's own picture size
-  std::string raw, bmp, board, state;
+  std::string raw, bmp, board, state, map_out;
 };
 
 // The last frame: the work page's pixels and size, captured before its Cls.
@@ -58,12 +60,12 @@ Capture capture;  // the last frame drawn
 constexpr char kUsage[] =
     "usage: maze-snapshot [--dir DIR] [--seed N] [--pose X,Y,Z,ANG] [--keys K1,K2,...]\n"
     "                     [--frames N] [--size WxH] [--raw FILE] [--bmp FILE] [--board FILE]\n"
-    "                     [--state FILE]\n"
+    "                     [--state FILE] [--map-out FILE]\n"
     "Runs the maze viewer headless in DIR and writes what its last frame showed.\n"
     "  --dir DIR        the world's folder (default: the working directory)\n"
     "  --seed N         seed of the random generator (default 1)\n"
     "  --pose X,Y,Z,ANG places the viewer after start-up\n"
-    "  --keys K1,...    keys for the first frame: left, right, up, down, esc, comma, close\n"
+    "  --keys K1,...    keys for the first frame: left, right, up, down, esc, comma, tab, close\n"
     "                   (the window's close button) or any single character\n"
     "  --frames N       frames to run, 1 to 1000000 (default 1)\n"
     "  --size WxH       draws at the window's own resolution, W x H pixels, each 1 to 16384\n"
@@ -71,10 +73,12 @@ constexpr char kUsage[] =
     "  --bmp FILE       the last frame's page as a BMP\n"
     "  --board FILE     the board as label=value lines joined by CR LF\n"
     "  --state FILE     the parameters and the viewer's pose\n"
+    "  --map-out FILE   the board, start and goal as a map file (MAP=FILE loads it)\n"
     "  --help, --version\n"
     "Output names are taken from the working directory maze-snapshot was started in.\n"
-    "Exit codes: 0 done; 64 bad arguments; 66 DIR cannot be entered; 74 an output cannot be\n"
-    "written; otherwise the viewer's runtime-error number, with its report.\n";
+    "Exit codes: 0 done; 64 bad arguments; 65 the board cannot be written as a map; 66 DIR cannot\n"
+    "be entered; 74 an output cannot be written; otherwise the viewer's runtime-error number,\n"
+    "with its report.\n";
 
 [[noreturn]] void Usage(const std::string& problem) {
   cli::Refuse("maze-snapshot", kUsage, problem, 64);
@@ -116,6 +120,7 @@ std::string KeyText(const std::string& name) {
   if (name == "down") return platform::kDown;
   if (name == "esc") return platform::kEscape;
   if (name == "comma") return ",";
+  if (name == "tab") return "\t";
   if (name == "close") return platform::kClose;
   if (name.size() == 1) return name;
   Usage("unknown key: " + name);
@@ -167,6 +172,8 @@ Options Parse(int argc, char** argv) {
       parsed.board = value;
     } else if (flag == "--state") {
       parsed.state = value;
+    } else if (flag == "--map-out") {
+      parsed.map_out = value;
     } else {
       Usage("unknown option " + flag);
     }
@@ -250,6 +257,16 @@ std::string StateText() {
   return text;
 }
 
+// The board as a map file; a board that no map file can hold ends the tool with exit code 65.
+void WriteMap() {
+  std::string text, problem;
+  if (!MAPTEXT(text, problem)) {
+    std::fprintf(stderr, "maze-snapshot: cannot write the board as a map: %s\n", problem.c_str());
+    std::exit(65);
+  }
+  WriteText(options.map_out, text);
+}
+
 void WriteOutputs() {
   if (!options.raw.empty()) {
     WriteFile(options.raw, capture.pixels.data(), capture.pixels.size() * 4);
@@ -257,6 +274,7 @@ void WriteOutputs() {
   if (!options.bmp.empty()) WriteText(options.bmp, EncodeBmp());
   if (!options.board.empty()) WriteText(options.board, BoardText());
   if (!options.state.empty()) WriteText(options.state, StateText());
+  if (!options.map_out.empty()) WriteMap();
 }
 
 // Program end from the frame loop (the quit key): the outputs are written first. A runtime
@@ -318,6 +336,7 @@ int main(int argc, char** argv) {
   for (const std::string& key : options.keys) platform::PushKey(key);
   for (long frame = 0; frame < options.frames; ++frame) {
     RAYTRACE();
+    DRAWMINIMAP();
     CaptureWorkPage();
     FINISHFRAME();
   }

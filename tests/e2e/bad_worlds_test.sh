@@ -106,4 +106,21 @@ unread=$(make_world unreadable-bitmap "a=mem.bmp\n" "TEXTURES=textures.property\
 ln -s /proc/self/mem "$unread/mem.bmp"
 run_world "a bitmap that cannot be read" "$unread" 0 "" 3 \
   "$(report 3 'file I/O error' 'engine/Textures::BMP_LOAD')"
-echo "PASS: the default world and 14 bad worlds"
+# The worlds' lines: a line naming the file, line and column, then the report.
+# hinted LINE PROCEDURE: the report of runtime error 1 in PROCEDURE after the line LINE (an ERE).
+hinted() {
+  printf '^%s\n\nAborting due to runtime error 1 \\(illegal function call\\) at line [0-9]+ of %s\\(\\)$' \
+    "$1" "$2"
+}
+run_world "SEED=-1" "$(make_world seed - "GAMMA=2\nSEED=-1\n")" 0 "" 1 \
+  "$(hinted "params\.property:2:6: SEED needs a whole number from 0 to 2147483647, not '-1'" \
+    engine/World::APPLYSEED)"
+map=$(make_world bad-map "$list\n" "TEXTURES=textures.property\nMAP=w.map\n")
+printf 'legend # brick\r\n#>.\r\n' >"$map/w.map"
+run_world "a CR LF map" "$map" "$count" "" 1 \
+  "$(hinted "w\.map:1:15: a carriage return: save the map with LF line ends" \
+    engine/MapFile::LOADMAP)"
+printf 'legend # brick\n#>q\n' >"$map/w.map"
+run_world "a map with an unknown character" "$map" "$count" "" 1 \
+  "$(hinted "w\.map:2:3: the character 'q' is not in the legend" engine/MapFile::LOADMAP)"
+echo "PASS: the default world and 17 bad worlds"

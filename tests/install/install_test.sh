@@ -26,7 +26,7 @@ expected() {
     "$libdir/pkgconfig/maze-headless.pc" "$libdir/pkgconfig/maze-sdl.pc" \
     "$libdir/pkgconfig/maze.pc" share/applications/maze-viewer.desktop \
     share/icons/hicolor/scalable/apps/maze-viewer.svg share/man/man1/maze-property.1.gz \
-    share/man/man1/maze-snapshot.1.gz share/man/man6/maze-viewer.6.gz
+    share/man/man1/maze-snapshot.1.gz share/man/man5/maze-map.5.gz share/man/man6/maze-viewer.6.gz
   (cd "$source" && find Support -name '*.h' | sed 's|^|include/maze/|')
   (cd "$source/data" && find . -type f | sed 's|^\./|share/maze-viewer/world/|')
 }
