@@ -3,7 +3,7 @@
 # each ends as Debian's tools expect: both packages over each other in either order; the library
 # alone, with the README's consumer built against it through the CMake package and pkg-config;
 # the game started from its menu entry under Xvfb; the upgrade from the single maze-viewer package
-# of 1.0.0, all at once and one package at a time; and a purge, with a user's screenshot in the
+# of 1.0.0, both at once and one package at a time; and a purge, with a user's screenshot in the
 # world folder, that leaves nothing of the packages behind.
 # Usage: package_test.sh SOURCE-DIR GAME-DEB DEV-DEB [OLD-DEB]   (without OLD-DEB the old package
 # is rebuilt from its file list, tests/install/maze-viewer-1.0.0.files)
@@ -121,12 +121,13 @@ expect_only game-first "$shot"
 dpkg_in dev-first --purge maze-viewer libmaze-dev
 expect_only dev-first
 
-# The upgrade from the single package: both at once as apt does it, or the game first.
+# The upgrade from the single package: both at once as apt does it, the library first (it takes
+# over the old package's files and breaks it until the new game follows), or the game first.
 for way in together one-by-one; do
   new_root "$way"
   dpkg_in "$way" --install "$old"
   if [ "$way" = together ]; then
-    dpkg_in "$way" --install "$game" "$dev"
+    dpkg_in "$way" --auto-deconfigure --install "$dev" "$game"
   else
     dpkg_in "$way" --install "$game"
     dpkg_in "$way" --install "$dev"
