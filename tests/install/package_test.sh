@@ -104,6 +104,14 @@ for backend in headless sdl; do
     $(pkg-config --cflags --libs "maze-$backend") || e2e_fail "no pkg-config build with $backend"
   "$E2E_TMP/pc-$backend" >/dev/null || e2e_fail "the pkg-config consumer with $backend failed"
 done
+# One version: both packages', the tools' --version and the man pages'.
+version=$(dpkg-deb -f "$game" Version)
+[ "$(dpkg-deb -f "$dev" Version)" = "$version" ] || e2e_fail "the packages' versions differ"
+for tool in maze-snapshot maze-property; do
+  [ "$("$usr/bin/$tool" --version)" = "$tool $version" ] || e2e_fail "$tool --version is not $version"
+  zcat "$usr/share/man/man1/$tool.1.gz" | grep -q "^\.TH .*\"maze-viewer $version\"" ||
+    e2e_fail "the man page of $tool is not of $version"
+done
 dpkg_in dev --purge libmaze-dev
 expect_only dev
 
