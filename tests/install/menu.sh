@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Starts the viewer as the menu does, with the command and folder of desktop entry $1 taken under
 # the root folder $2 (empty for /), and quits it: Escape confirms each texture while they load,
 # then quits, so exit code 0 comes only after the whole world has loaded. Needs tests/e2e/lib.sh
