@@ -49,14 +49,18 @@ install(FILES ${PROJECT_BINARY_DIR}/maze-viewer.svg
 
 # The software centres' entry, its release dated by the changelog's top entry.
 file(STRINGS ${PROJECT_SOURCE_DIR}/cmake/debian/changelog maze_signature REGEX "^ -- " LIMIT_COUNT 1)
-string(REGEX MATCH ", ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9]+) " maze_date "${maze_signature}")
+string(REGEX MATCH ", ([0-9]?[0-9]) ([A-Z][a-z][a-z]) ([0-9]+) " maze_date "${maze_signature}")
+if(NOT maze_date)
+  message(FATAL_ERROR "the top entry of cmake/debian/changelog has no date: ${maze_signature}")
+endif()
 set(maze_day ${CMAKE_MATCH_1})
 set(maze_year ${CMAKE_MATCH_3})
 string(FIND "JanFebMarAprMayJunJulAugSepOctNovDec" "${CMAKE_MATCH_2}" maze_month)
 math(EXPR maze_month "${maze_month} / 3 + 1")
-if(maze_month LESS 10)
-  set(maze_month 0${maze_month})
-endif()
+foreach(part maze_day maze_month)
+  math(EXPR ${part} "${${part}} + 100")
+  string(SUBSTRING ${${part}} 1 2 ${part})
+endforeach()
 set(MAZE_RELEASE_DATE ${maze_year}-${maze_month}-${maze_day})
 configure_file(${PROJECT_SOURCE_DIR}/cmake/maze-viewer.metainfo.xml.in
                ${MAZE_APPSTREAM_ID}.metainfo.xml @ONLY)
