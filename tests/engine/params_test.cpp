@@ -222,7 +222,7 @@ TEST(ParamKeys, EveryKeyIsDocumentedInTheReadmeAndTheManPage) {
   ASSERT_FALSE(readme.empty());
   ASSERT_FALSE(man.empty());
   // Each page, read as it is in the source tree, names the project's version.
-  for (const char* page : {"maze-viewer.6", "maze-snapshot.1", "maze-property.1"}) {
+  for (const char* page : {"maze-viewer.6", "maze-map.5", "maze-snapshot.1", "maze-property.1"}) {
     const std::string text = read(std::string("docs/man/") + page);
     EXPECT_NE(text.find("\"maze-viewer " MAZE_VERSION "\""), std::string::npos) << page;
     EXPECT_EQ(text.find('@'), std::string::npos) << page;
