@@ -3,7 +3,8 @@
 // then equals maze-snapshot's frame pixel for pixel, and a world that fails shows its report.
 //   node page_test.cjs PAGE_DIR SCRATCH SEED POSE TEXTURES
 // SCRATCH holds expected.raw (maze-snapshot's page: B, G, R, X per pixel) and receives the
-// browser's profile and page.png. Prints the comparison and the frame rate; exit 1 on failure.
+// browser's profile, page.png and the report-*.png of the failing pages. Prints the comparison
+// and the frame rate; exit 1 on failure.
 'use strict';
 const fs = require('fs');
 const http = require('http');
@@ -83,6 +84,12 @@ async function defaultWorld(context, base) {
   await page.waitForTimeout(2000);
   console.log(`frame rate: ${await page.title()} (canvas 640 x 480, screenshot ` +
               `${path.join(scratch, 'page.png')})`);
+  const [download] = await Promise.all([page.waitForEvent('download', { timeout: kWait }),
+                                        page.keyboard.press('F12')]);
+  const png = fs.readFileSync(await download.path());
+  check(/^maze-\d{8}-\d{6}-1\.png$/.test(download.suggestedFilename()) &&
+            png.subarray(1, 4).toString() === 'PNG',
+        `F12 offers the picture as ${download.suggestedFilename()} (${png.length} bytes)`);
   await page.keyboard.press('Escape');
   await page.waitForFunction(() => /Exit code 0/.test(document.getElementById('report').textContent),
                              null, { timeout: kWait });
@@ -90,19 +97,22 @@ async function defaultWorld(context, base) {
   await page.close();
 }
 
-// A page whose world fails, or is missing, shows why.
+// A page whose world fails, or is missing, or that is opened from a file, shows why.
 async function failingWorlds(context, base) {
   const cases = [
     ['textures', /Aborting due to runtime error 2 \(file not found\)[^]*Exit code 2: runtime error/],
     ['nowhere', /There is no world "nowhere"/],
+    ['file', /cannot run from a file/],
   ];
   for (const [world, report] of cases) {
     const page = await context.newPage();
-    await page.goto(`${base}/?world=${world}`);
+    await page.goto(world === 'file' ? 'file://' + path.resolve(pageDir, 'index.html')
+                                     : `${base}/?world=${world}`);
     await page.waitForFunction((source) => new RegExp(source).test(
                                    document.getElementById('report').textContent),
                                report.source, { timeout: kWait });
-    check(true, `?world=${world} shows ${report.source}`);
+    check(true, `${world === 'file' ? 'file://' : '?world=' + world} shows ${report.source}`);
+    await page.screenshot({ path: path.join(scratch, `report-${world}.png`) });
     await page.close();
   }
 }
