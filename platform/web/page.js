@@ -96,6 +96,40 @@ mazePage.present = function (at, width, height) {
   canvas.getContext('2d').putImageData(mazePage.frame, 0, 0);
 };
 
+// A promise kept at the browser's next animation frame.
+mazePage.nextFrame = function () {
+  return new Promise(function (resolve) {
+    requestAnimationFrame(function () { resolve(); });
+  });
+};
+
+mazePage.isFullscreen = function () {
+  return document.fullscreenElement !== null;
+};
+
+// Asks for fullscreen or leaves it; a refusal (no user gesture yet) changes nothing.
+mazePage.fullscreen = function (on) {
+  if (on && !mazePage.isFullscreen()) {
+    mazePage.canvas.requestFullscreen().catch(function () {});
+  } else if (!on && mazePage.isFullscreen()) {
+    document.exitFullscreen().catch(function () {});
+  }
+};
+
+// Writes the pointer's motion and buttons as three ints at HEAP32[at / 4..] and starts the
+// motion counts again.
+mazePage.takeMotion = function (at) {
+  HEAP32[at >> 2] = mazePage.dx;
+  HEAP32[(at >> 2) + 1] = mazePage.dy;
+  HEAP32[(at >> 2) + 2] = mazePage.buttons;
+  mazePage.dx = mazePage.dy = 0;
+};
+
+mazePage.releasePointer = function () {
+  if (document.pointerLockElement) document.exitPointerLock();
+  mazePage.dx = mazePage.dy = mazePage.buttons = 0;
+};
+
 // Saves the canvas as a PNG download named like the desktop's screenshots.
 mazePage.saveScreenshot = function () {
   var d = new Date();

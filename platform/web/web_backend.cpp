@@ -11,23 +11,19 @@
 #include "platform/platform.h"
 #include "platform/web/web.h"
 
-// The page's side, in page.js.
-EM_JS(void, maze_page_present, (const uint32_t* pixels, int width, int height),
-      { mazePage.present(pixels, width, height); });
-EM_ASYNC_JS(void, maze_page_next_frame, (), {
-  await new Promise(function(resolve) { requestAnimationFrame(function() { resolve(); }); });
+// The page's side, in page.js. (clang-format would take JavaScript's operators for C++'s.)
+// clang-format off
+EM_JS(void, maze_page_present, (const uint32_t* pixels, int width, int height), {
+  mazePage.present(pixels, width, height);
 });
+EM_ASYNC_JS(void, maze_page_next_frame, (), { await mazePage.nextFrame(); });
 EM_JS(void, maze_page_set_title, (const char* title), { document.title = UTF8ToString(title); });
-EM_JS(void, maze_page_fullscreen, (bool on), {
-  if (on && !document.fullscreenElement) {
-    mazePage.canvas.requestFullscreen().catch(function(){});
-  } else if (!on && document.fullscreenElement) {
-    document.exitFullscreen().catch(function(){});
-  }
+EM_JS(void, maze_page_fullscreen, (bool on), { mazePage.fullscreen(on); });
+EM_JS(bool, maze_page_is_fullscreen, (), { return mazePage.isFullscreen(); });
+EM_JS(void, maze_page_save_screenshot, (char* name, int size), {
+  stringToUTF8(mazePage.saveScreenshot(), name, size);
 });
-EM_JS(bool, maze_page_is_fullscreen, (), { return document.fullscreenElement != = null; });
-EM_JS(void, maze_page_save_screenshot, (char* name, int size),
-      { stringToUTF8(mazePage.saveScreenshot(), name, size); });
+// clang-format on
 
 namespace platform::backend {
 

@@ -10,26 +10,22 @@
 #include "platform/web/key_names.h"
 #include "platform/web/web.h"
 
+// The page's side, in page.js. (clang-format would take JavaScript's operators for C++'s.)
+// clang-format off
 // The oldest queued key event as a new UTF-8 text (the flags digit, then the key's name), or
 // null when none waits. The caller frees it.
 EM_JS(char*, maze_page_take_key, (), {
   var e = mazePage.keys.shift();
-  if (e == = undefined) return 0;
+  if (!e) return 0;
   var size = lengthBytesUTF8(e) + 1;
   var text = _malloc(size);
   if (text) stringToUTF8(e, text, size);
   return text;
 });
-EM_JS(void, maze_page_take_motion, (int* motion), {
-  HEAP32[motion >> 2] = mazePage.dx;
-  HEAP32[(motion >> 2) + 1] = mazePage.dy;
-  HEAP32[(motion >> 2) + 2] = mazePage.buttons;
-  mazePage.dx = mazePage.dy = 0;
-});
-EM_JS(void, maze_page_release_pointer, (), {
-  if (document.pointerLockElement) document.exitPointerLock();
-  mazePage.dx = mazePage.dy = mazePage.buttons = 0;
-});
+// Writes the pointer's motion and buttons to motion[0..2] and starts its counts again.
+EM_JS(void, maze_page_take_motion, (int* motion), { mazePage.takeMotion(motion); });
+EM_JS(void, maze_page_release_pointer, (), { mazePage.releasePointer(); });
+// clang-format on
 
 namespace platform::backend {
 
