@@ -182,20 +182,20 @@ Module.printErr = function (text) {
   mazePage.show(mazePage.report);
 };
 Module.onExit = function (code) {
-  mazePage.ended = code;
   mazePage.show(mazePage.report + '\nExit code ' + code + ': ' + mazePage.exitMeaning(code) + '.');
 };
-Module.onAbort = function (what) {
+// A fatal fault: the program cannot go on, and the page says so.
+mazePage.fault = function (what) {
   if (mazePage.refused) return;
   mazePage.show(mazePage.report + '\nThe viewer stopped on a fatal fault: ' + what +
                 '\nReload the page to start it again.');
 };
+Module.onAbort = mazePage.fault;
 Module.onRuntimeInitialized = function () {
   FS.chdir(mazePage.worldFolder());
   document.getElementById('caption').hidden = true;
   Module.callMain(mazePage.arguments());
 };
 window.addEventListener('error', function (e) {
-  if (mazePage.refused) return;
-  mazePage.show(mazePage.report + '\nThe page failed: ' + e.message);
+  mazePage.fault(e.message);
 });

@@ -97,21 +97,31 @@ async function defaultWorld(context, base) {
   await page.close();
 }
 
-// A page whose world fails, or is missing, or that is opened from a file, shows why.
+// A page whose world fails or is missing, that is opened from a file or meets a fatal fault, shows
+// why.
 async function failingWorlds(context, base) {
   const cases = [
     ['textures', /Aborting due to runtime error 2 \(file not found\)[^]*Exit code 2: runtime error/],
     ['nowhere', /There is no world "nowhere"/],
     ['file', /cannot run from a file/],
+    ['fault', /The viewer stopped on a fatal fault: [^]*fault in present/],
   ];
   for (const [world, report] of cases) {
     const page = await context.newPage();
     await page.goto(world === 'file' ? 'file://' + path.resolve(pageDir, 'index.html')
-                                     : `${base}/?world=${world}`);
+                                     : `${base}/?world=${world === 'fault' ? '' : world}`);
+    if (world === 'fault') {  // a fault in the page's side of the next frame
+      await page.waitForFunction(() => document.getElementById('caption').hidden, null,
+                                 { timeout: kWait });
+      await page.waitForTimeout(500);
+      await page.evaluate(() => { mazePage.present = () => { throw new Error('fault in present'); }; });
+      await page.keyboard.press(' ');
+    }
     await page.waitForFunction((source) => new RegExp(source).test(
                                    document.getElementById('report').textContent),
                                report.source, { timeout: kWait });
-    check(true, `${world === 'file' ? 'file://' : '?world=' + world} shows ${report.source}`);
+    const label = { file: 'file://', fault: 'a fatal fault' }[world] || '?world=' + world;
+    check(true, `${label} shows ${report.source}`);
     await page.screenshot({ path: path.join(scratch, `report-${world}.png`) });
     await page.close();
   }
