@@ -1,12 +1,11 @@
-// Windows bitmap reading: our own header check, then SDL's decoder on the part of the picture
-// that the image can hold, then a copy into the IMAGE.
+// Windows bitmap reading: our own header check, then the decoder (internal::DecodeBitmap) on the
+// part of the picture that the image can hold.
 //
 // Only the top-left corner that fits the image is decoded: the headers and palette are copied
 // into a small bitmap in memory whose rows are that corner's, which SDL decodes as it would have
 // decoded the corner of the whole file. Two of SDL's rules look at every pixel, and are checked
 // on the whole file here: a palette index past the palette refuses the file, and a 32-bit file
 // without bit fields takes its fourth bytes as alpha unless they are zero everywhere.
-#include <SDL.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,7 +81,7 @@ Header Parse(const uint8_t* b) {
 
 // True when the channel masks of a bit-field file are usable: red, green and blue each set, no
 // two masks sharing a bit, none reaching past the pixel's bits, and together a pixel format
-// that SDL knows (its decoder refuses the others).
+// that the decoder knows (SDL refuses the others).
 bool MasksUsable(const Header& h) {
   const uint64_t pixel = (uint64_t{1} << h.bits) - 1;
   uint32_t seen = 0;
@@ -91,8 +90,7 @@ bool MasksUsable(const Header& h) {
     if ((mask == 0 && i < 3) || (mask & seen) != 0 || mask > pixel) return false;
     seen |= mask;
   }
-  return SDL_MasksToPixelFormatEnum(static_cast<int>(h.bits), h.masks[0], h.masks[1], h.masks[2],
-                                    h.masks[3]) != SDL_PIXELFORMAT_UNKNOWN;
+  return internal::KnownMasks(h.bits, h.masks);
 }
 
 // Why this decoder does not take a bitmap with these headers in a file of file_size bytes, or
@@ -238,42 +236,6 @@ int CropFile(const BitmapFile& file, const Header& h, int64_t width, int64_t hei
   return 0;
 }
 
-// Copies a decoded ARGB8888 surface into the image, clipped to both; with `clear_alpha` every
-// pixel's alpha becomes 0.
-void CopyInto(SDL_Surface* surface, IMAGE* image, bool clear_alpha) {
-  const int width = std::min(surface->w, static_cast<int>(image->WIDTH));
-  const int height = std::min(surface->h, static_cast<int>(image->HEIGHT));
-  const auto* pixels = static_cast<const uint8_t*>(surface->pixels);
-  for (int y = 0; y < height; ++y) {
-    uint32_t* row = image->Row(static_cast<uint32_t>(y));
-    std::memcpy(row, pixels + static_cast<size_t>(y) * static_cast<size_t>(surface->pitch),
-                static_cast<size_t>(width) * 4);
-    if (clear_alpha) {
-      for (int x = 0; x < width; ++x) row[x] &= 0x00FFFFFFu;
-    }
-  }
-}
-
-// Decodes a bitmap held in memory with SDL into the image: 0, or 1 when SDL refuses it.
-int DecodeInto(const std::string& bitmap, IMAGE* image, bool clear_alpha) {
-  SDL_RWops* rw = SDL_RWFromConstMem(bitmap.data(), static_cast<int>(bitmap.size()));
-  if (rw == nullptr) return 1;
-  SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
-  if (loaded == nullptr) return 1;
-  // Formats without an alpha channel convert with alpha 255.
-  SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
-  SDL_FreeSurface(loaded);
-  if (argb == nullptr) return 1;
-  int result = 1;
-  if (SDL_LockSurface(argb) == 0) {
-    CopyInto(argb, image, clear_alpha);
-    SDL_UnlockSurface(argb);
-    result = 0;
-  }
-  SDL_FreeSurface(argb);
-  return result;
-}
-
 // True when every fourth byte of the cropped 32-bit bitmap's pixels is zero.
 bool NoFourthByte(const std::string& crop, int64_t headers) {
   for (size_t i = static_cast<size_t>(headers) + 3; i < crop.size(); i += 4) {
@@ -299,7 +261,17 @@ int Decode(const BitmapFile& file, const Header& h, IMAGE* image) {
     clear_alpha = AnyFourthByte(file, h, failed);
     if (failed) return 3;
   }
-  return DecodeInto(crop, image, clear_alpha);
+  const internal::BitmapLayout layout{
+      width,
+      height,
+      h.top_down,
+      h.bits,
+      h.compression == kBitFields,
+      {h.masks[0], h.masks[1], h.masks[2], h.masks[3]},
+      h.bits <= 8 ? crop.data() + kFileHeaderSize + h.info_size : nullptr,
+      crop.data() + h.HeadersEnd(),
+      h.RowBytes(width)};
+  return internal::DecodeBitmap(crop, layout, image, clear_alpha);
 }
 
 }  // namespace

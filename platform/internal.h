@@ -55,4 +55,33 @@ ssize_t ReadFull(int fd, void* buffer, size_t size, int64_t offset);
 // path holding a zero byte, a directory or other non-regular file, or any failure to open.
 int OpenRegularFile(const std::string& path, int flags);
 
+// Where the pixels of a bitmap held in memory lie, for a decoder: the picture is width x height,
+// its rows `stride` bytes apart from `rows` on, the top row first when top_down and last when
+// not; a palette of 4-byte B, G, R, reserved entries for depths up to 8 (null above).
+struct BitmapLayout {
+  int64_t width;
+  int64_t height;
+  bool top_down;
+  uint32_t bits;
+  bool bit_fields;    // the channel masks come from the file
+  uint32_t masks[4];  // red, green, blue, alpha of a bit-field file
+  const char* palette;
+  const char* rows;
+  int64_t stride;
+};
+// The bitmap decoder of the build (SDL's on the desktop, the plain one in the browser): decodes
+// a bitmap held in memory, whose headers are accepted, into the image's top-left corner as
+// 0xAARRGGBB, alpha 255 where the file has none; with `clear_alpha` every pixel's alpha becomes 0.
+// 0, or 1 when the decoder refuses the bitmap.
+int DecodeBitmap(const std::string& bitmap, const BitmapLayout& layout, IMAGE* image,
+                 bool clear_alpha);
+// True when the build's decoder knows the pixel format of a bit-field file with these masks
+// (red, green, blue, alpha; no two sharing a bit).
+bool KnownMasks(uint32_t bits, const uint32_t masks[4]);
+// The plain decoder, without SDL: the same pixels as SDL's for palette files, 24-bit files and
+// 32-bit files whose channels are whole bytes in the order A, R, G, B (bit fields or not); it
+// refuses 16-bit files and other masks.
+int DecodePlainBitmap(const BitmapLayout& layout, IMAGE* image, bool clear_alpha);
+bool PlainKnownMasks(uint32_t bits, const uint32_t masks[4]);
+
 }  // namespace platform::internal

@@ -213,9 +213,18 @@ std::string StrUnsigned(uint64_t value) {
 
 std::string Str(double value) {
   char buffer[64];
+#if defined(__cpp_lib_to_chars)
   const auto result =
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 16);
   std::string text(buffer, result.ptr);
+#else
+  // A standard library without floating-point to_chars (the browser build's): printf's %.16g
+  // in the "C" locale gives the same digits.
+  const locale_t previous = uselocale(CLocale());
+  const int length = std::snprintf(buffer, sizeof buffer, "%.16g", value);
+  uselocale(previous);
+  std::string text(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+#endif
   if (!text.empty() && text.back() == '.') text.pop_back();
   return text;
 }

@@ -1,0 +1,135 @@
+// The browser backend: the page's canvas shows the visible page (page.js scales it to the window
+// with its aspect kept), and every Present, key wait and pause yields to the browser, so that
+// the program's own loops run unchanged in the page. With VSYNC on, a Present waits for the
+// browser's next animation frame, so frames follow the display; off, it only lets the browser
+// run. The page's title shows the frame rate.
+#include <emscripten.h>
+
+#include <string>
+
+#include "platform/backend.h"
+#include "platform/platform.h"
+#include "platform/web/web.h"
+
+// The page's side, in page.js. (clang-format would take JavaScript's operators for C++'s.)
+// clang-format off
+EM_JS(void, maze_page_present, (const uint32_t* pixels, int width, int height), {
+  mazePage.present(pixels, width, height);
+});
+EM_ASYNC_JS(void, maze_page_next_frame, (), { await mazePage.nextFrame(); });
+EM_JS(void, maze_page_set_title, (const char* title), { document.title = UTF8ToString(title); });
+EM_JS(void, maze_page_fullscreen, (bool on), { mazePage.fullscreen(on); });
+EM_JS(bool, maze_page_is_fullscreen, (), { return mazePage.isFullscreen(); });
+EM_JS(void, maze_page_save_screenshot, (char* name, int size), {
+  stringToUTF8(mazePage.saveScreenshot(), name, size);
+});
+// clang-format on
+
+namespace platform::backend {
+
+namespace {
+
+constexpr char kTitle[] = "Maze viewer";
+constexpr double kTitleInterval = 0.5;  // seconds between frame-rate updates of the title
+constexpr double kNoteSeconds = 4.0;    // how long the title shows a screenshot's name
+constexpr int kIdleWaitMs = 10;         // the yield of a wait that keeps finding no key
+
+struct Page {
+  bool open = false;
+  int width = 0;
+  int height = 0;
+  const uint32_t* shown = nullptr;  // the page last presented
+  long presents = 0;                // Present calls since the title was last updated
+  double title_since = 0.0;         // Clock() when the title was last updated
+  std::string note;                 // shown in the title until note_until
+  double note_until = 0.0;
+};
+
+Page page;                // the canvas
+bool fullscreen = false;  // the canvas is (or is asked to be) fullscreen
+bool vsync = false;       // presents wait for the browser's animation frames
+
+void UpdateTitle() {
+  const double now = Clock();
+  const double elapsed = now - page.title_since;
+  if (elapsed < kTitleInterval) return;
+  const long fps = static_cast<long>(page.presents / elapsed + 0.5);
+  std::string title = std::string(kTitle) + " - " + std::to_string(fps) + " fps";
+  if (now < page.note_until) title += " - " + page.note;
+  maze_page_set_title(title.c_str());
+  page.presents = 0;
+  page.title_since = now;
+}
+
+}  // namespace
+
+namespace web {
+
+void ToggleFullscreen() {
+  ApplyFullscreen(!maze_page_is_fullscreen());
+}
+
+void SaveScreenshot() {
+  if (page.shown == nullptr) return;
+  char name[64] = "";
+  maze_page_save_screenshot(name, sizeof name);
+  page.note = std::string("saved ") + name;
+  page.note_until = Clock() + kNoteSeconds;
+  page.title_since = Clock() - kTitleInterval;  // show the note at once
+  UpdateTitle();
+}
+
+}  // namespace web
+
+bool OpenWindow(int width, int height) {
+  page = Page{};
+  page.open = true;
+  page.width = width;
+  page.height = height;
+  page.title_since = Clock();
+  maze_page_set_title(kTitle);
+  if (fullscreen) maze_page_fullscreen(true);
+  return true;
+}
+
+void CloseWindow() {
+  web::ReleasePointer();
+  page = Page{};
+}
+
+void Present(const uint32_t* pixels, int width, int height) {
+  if (!page.open || width != page.width || height != page.height) return;
+  page.shown = pixels;
+  maze_page_present(pixels, width, height);
+  if (vsync) {
+    maze_page_next_frame();
+  } else {
+    emscripten_sleep(0);
+  }
+  ++page.presents;
+  UpdateTitle();
+}
+
+std::string IdleKey() {
+  emscripten_sleep(kIdleWaitMs);
+  return std::string();
+}
+
+double Clock() {
+  return emscripten_get_now() / 1000.0;
+}
+
+void SleepMs(int milliseconds) {
+  emscripten_sleep(milliseconds > 0 ? static_cast<unsigned>(milliseconds) : 0);
+}
+
+void ApplyFullscreen(bool on) {
+  fullscreen = on;
+  if (page.open) maze_page_fullscreen(on);
+}
+
+void ApplyVsync(bool on) {
+  vsync = on;
+}
+
+}  // namespace platform::backend
