@@ -151,7 +151,8 @@ int LongLine(Slot& s, std::string& line) {
 bool ValidRange(int64_t position, size_t size) {
   if (position < 1) return false;
   const int64_t max = std::numeric_limits<int64_t>::max();
-  return size <= static_cast<uint64_t>(max) && position - 1 <= max - static_cast<int64_t>(size);
+  const uint64_t wide = size;  // a 32-bit size_t (the browser's) is always in range
+  return wide <= static_cast<uint64_t>(max) && position - 1 <= max - static_cast<int64_t>(wide);
 }
 
 int64_t FileLength(int fd) {
