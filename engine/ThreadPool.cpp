@@ -19,6 +19,15 @@ namespace {
 
 using Work = std::function<void(int32_t, int32_t)>;
 
+// A browser page built without -pthread has no threads: emscripten's std::thread then cannot
+// start one, and its exceptions abort the page instead of being caught. Such a build gives every
+// request one thread, so its pool has no helpers and the calling thread runs every task.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+constexpr bool kCanStartThreads = false;
+#else
+constexpr bool kCanStartThreads = true;
+#endif
+
 // Processor milliseconds the calling thread has used.
 double ThreadMs() {
   timespec now{};
@@ -58,6 +67,7 @@ class Pool {
  private:
   // Starts or stops helpers until `helpers` run (or as many as the system allows).
   void Resize(int32_t helpers) {
+    if (!kCanStartThreads) helpers = 0;
     if (static_cast<size_t>(helpers) == wanted_) return;
     Stop();
     wanted_ = static_cast<size_t>(helpers);
@@ -129,6 +139,7 @@ Pool& ThePool() {
 }  // namespace
 
 int32_t ThreadsFor(int32_t wanted) {
+  if (!kCanStartThreads) return 1;
   if (wanted >= 1) return std::min(wanted, kMaxThreads);
   const unsigned cores = std::thread::hardware_concurrency();
   return static_cast<int32_t>(std::clamp<unsigned>(cores, 1, kMaxThreads));

@@ -12,7 +12,8 @@ namespace pool {
 inline constexpr int32_t kMaxThreads = 64;
 
 // The threads that a request of `wanted` threads gets: `wanted` itself from 1 to kMaxThreads,
-// kMaxThreads above it, one per core of the machine (at least 1) for 0 and below.
+// kMaxThreads above it, one per core of the machine (at least 1) for 0 and below; always 1 in a
+// build that cannot start threads (a browser page built without -pthread).
 int32_t ThreadsFor(int32_t wanted);
 
 // Calls work(task, worker) once for every task from 0 to tasks - 1 and returns when every call
