@@ -107,6 +107,14 @@ mazePage.isFullscreen = function () {
   return document.fullscreenElement !== null;
 };
 
+// Writes the size the canvas element shows, in the display's pixels, as two ints at
+// HEAP32[at / 4..]: what a picture drawn one pixel to one of the screen measures.
+mazePage.shownSize = function (at) {
+  var ratio = window.devicePixelRatio || 1;
+  HEAP32[at >> 2] = Math.round(mazePage.canvas.clientWidth * ratio);
+  HEAP32[(at >> 2) + 1] = Math.round(mazePage.canvas.clientHeight * ratio);
+};
+
 // Asks for fullscreen or leaves it; a refusal (no user gesture yet) changes nothing.
 mazePage.fullscreen = function (on) {
   if (on && !mazePage.isFullscreen()) {

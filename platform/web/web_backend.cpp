@@ -2,7 +2,10 @@
 // with its aspect kept), and every Present, key wait and pause yields to the browser, so that
 // the program's own loops run unchanged in the page. With VSYNC on, a Present waits for the
 // browser's next animation frame, so frames follow the display; off, it only lets the browser
-// run. The page's title shows the frame rate.
+// run. The page's title shows what the desktop window's does: a wait's title or the frame rate,
+// the engine's note, and for a few seconds the name of a picture offered for download. The
+// canvas's element fills the browser window; with RESOLUTION=window the pictures are the size
+// that element shows in the display's pixels (ShownSize), so they follow the browser window.
 #include <emscripten.h>
 
 #include <string>
@@ -20,6 +23,8 @@ EM_ASYNC_JS(void, maze_page_next_frame, (), { await mazePage.nextFrame(); });
 EM_JS(void, maze_page_set_title, (const char* title), { document.title = UTF8ToString(title); });
 EM_JS(void, maze_page_fullscreen, (bool on), { mazePage.fullscreen(on); });
 EM_JS(bool, maze_page_is_fullscreen, (), { return mazePage.isFullscreen(); });
+// Writes the canvas element's size in the display's pixels to size[0..1].
+EM_JS(void, maze_page_shown_size, (int* size), { mazePage.shownSize(size); });
 EM_JS(void, maze_page_save_screenshot, (char* name, int size), {
   stringToUTF8(mazePage.saveScreenshot(), name, size);
 });
@@ -40,7 +45,9 @@ struct Page {
   int height = 0;
   const uint32_t* shown = nullptr;  // the page last presented
   long presents = 0;                // Present calls since the title was last updated
+  long fps = -1;                    // the frame rate the title shows; -1 before one is measured
   double title_since = 0.0;         // Clock() when the title was last updated
+  std::string wait_title;           // the wait's title last shown (empty: the frame rate)
   std::string note;                 // shown in the title until note_until
   double note_until = 0.0;
 };
@@ -49,14 +56,31 @@ Page page;                // the canvas
 bool fullscreen = false;  // the canvas is (or is asked to be) fullscreen
 bool vsync = false;       // presents wait for the browser's animation frames
 
+// Shows a wait's title, or else the last frame rate once one is measured, then the engine's
+// lasting note (the goal's message) and, while it lasts, the screenshot's note.
+void ShowTitle() {
+  std::string title = kTitle;
+  if (!page.wait_title.empty()) {
+    title += " - " + page.wait_title;
+  } else if (page.fps >= 0) {
+    title += " - " + std::to_string(page.fps) + " fps";
+  }
+  if (!Desktop().title_note.empty()) title += " - " + Desktop().title_note;
+  if (Clock() < page.note_until) title += " - " + page.note;
+  maze_page_set_title(title.c_str());
+}
+
+// Renews the frame rate in the title every kTitleInterval, and a wait's title at once; the frame
+// rate is counted afresh from the end of a wait.
 void UpdateTitle() {
   const double now = Clock();
   const double elapsed = now - page.title_since;
-  if (elapsed < kTitleInterval) return;
-  const long fps = static_cast<long>(page.presents / elapsed + 0.5);
-  std::string title = std::string(kTitle) + " - " + std::to_string(fps) + " fps";
-  if (now < page.note_until) title += " - " + page.note;
-  maze_page_set_title(title.c_str());
+  const std::string& wait = Desktop().wait_title;
+  const bool changed = wait != page.wait_title;
+  if (!changed && elapsed < kTitleInterval) return;
+  page.fps = changed ? -1 : static_cast<long>(page.presents / elapsed + 0.5);
+  page.wait_title = wait;
+  ShowTitle();
   page.presents = 0;
   page.title_since = now;
 }
@@ -75,8 +99,7 @@ void SaveScreenshot() {
   maze_page_save_screenshot(name, sizeof name);
   page.note = std::string("saved ") + name;
   page.note_until = Clock() + kNoteSeconds;
-  page.title_since = Clock() - kTitleInterval;  // show the note at once
-  UpdateTitle();
+  ShowTitle();  // the note at once, beside the last frame rate
 }
 
 }  // namespace web
@@ -89,6 +112,23 @@ bool OpenWindow(int width, int height) {
   page.title_since = Clock();
   maze_page_set_title(kTitle);
   if (fullscreen) maze_page_fullscreen(true);
+  return true;
+}
+
+bool ShownSize(int& width, int& height) {
+  if (!page.open) return false;
+  int size[2];
+  maze_page_shown_size(size);
+  width = size[0];
+  height = size[1];
+  return true;
+}
+
+bool ResizePicture(int width, int height) {
+  if (!page.open) return false;
+  page.width = width;
+  page.height = height;
+  page.shown = nullptr;  // the pages of the old size are gone
   return true;
 }
 

@@ -1,17 +1,19 @@
 // The viewer's page in headless chromium, against a server on 127.0.0.1 that this script starts
-// and stops: the default world starts, its textures are confirmed by key presses, the canvas
-// then equals maze-snapshot's frame pixel for pixel, and a world that fails shows its report.
-//   node page_test.cjs PAGE_DIR SCRATCH SEED POSE TEXTURES
-// SCRATCH holds expected.raw (maze-snapshot's page: B, G, R, X per pixel) and receives the
-// browser's profile, page.png and the report-*.png of the failing pages. Prints the comparison
-// and the frame rate; exit 1 on failure.
+// and stops: the default world and the blocks world start, their textures are confirmed by key
+// presses while the title names each wait, the canvas then equals maze-snapshot's frame pixel for
+// pixel, the default world's follows the browser window to a larger size, and a world that fails
+// shows its report.
+//   node page_test.cjs PAGE_DIR SCRATCH SEED POSE TEXTURES BLOCKS_TEXTURES
+// SCRATCH holds expected.raw, expected-800x600.raw and expected-blocks.raw (maze-snapshot's pages:
+// B, G, R, X per pixel) and receives the browser's profile, page.png and the report-*.png of the
+// failing pages. Prints the comparisons and the frame rate; exit 1 on failure.
 'use strict';
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
 const { chromium } = require('playwright-core');
 
-const [pageDir, scratch, seed, pose, textureCount] = process.argv.slice(2);
+const [pageDir, scratch, seed, pose, textureCount, blocksTextureCount] = process.argv.slice(2);
 const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
 const kWait = 20000;  // longest wait for the page to reach a state, in milliseconds
 
@@ -60,30 +62,50 @@ function check(condition, message) {
   console.log('ok: ' + message);
 }
 
-// The default world, started as a person would: one key per texture, then the maze.
-async function defaultWorld(context, base) {
-  const expected = fs.readFileSync(path.join(scratch, 'expected.raw'));
-  const page = await context.newPage();
-  await page.goto(`${base}/?seed=${seed}&pose=${pose}`);
-  await page.waitForFunction(() => document.getElementById('caption').hidden, null,
-                             { timeout: kWait });
-  for (let i = 0; i < Number(textureCount); ++i) {
-    await page.waitForTimeout(200);
-    const shown = differences(await canvasPixels(page), expected);
-    check(shown > 0, `texture ${i + 1} of ${textureCount} waits for a key (${shown} pixels differ)`);
-    await page.keyboard.press(' ');
-  }
+// Waits until the canvas equals the raw page in SCRATCH/name; the pixels that differ at the end.
+async function settle(page, name) {
+  const expected = fs.readFileSync(path.join(scratch, name));
   let left = Infinity;
   for (const end = Date.now() + kWait; left !== 0 && Date.now() < end;) {
     await page.waitForTimeout(100);
     left = differences(await canvasPixels(page), expected);
   }
-  check(left === 0, `the canvas equals maze-snapshot's frame (${expected.length / 4} pixels, ` +
-                    `${left} differ; seed ${seed}, pose ${pose})`);
+  return `${name}: ${expected.length / 4} pixels, ${left} differ`;
+}
+
+// Opens the page at `query` and confirms the world's textures as a person would, one key each,
+// checking that the title names each wait; then the canvas must equal maze-snapshot's frame.
+async function startWorld(context, base, query, textures, expected) {
+  const frame = fs.readFileSync(path.join(scratch, expected));
+  const page = await context.newPage();
+  await page.goto(`${base}/?${query}`);
+  await page.waitForFunction(() => document.getElementById('caption').hidden, null,
+                             { timeout: kWait });
+  for (let i = 1; i <= Number(textures); ++i) {
+    const title = `Maze viewer - texture ${i} of ${textures} - press a key to continue`;
+    await page.waitForFunction((t) => document.title === t, title, { timeout: kWait });
+    const shown = differences(await canvasPixels(page), frame);
+    check(shown > 0, `?${query}: texture ${i} of ${textures} waits for a key, its title saying ` +
+                     `so (${shown} pixels differ)`);
+    await page.keyboard.press(' ');
+  }
+  const result = await settle(page, expected);
+  check(/ 0 differ$/.test(result), `?${query}: the canvas equals maze-snapshot's frame (${result})`);
+  return page;
+}
+
+// The default world: it follows the browser window, offers F12's picture and ends on Escape.
+async function defaultWorld(context, base) {
+  const page = await startWorld(context, base, `seed=${seed}&pose=${pose}`, textureCount,
+                                'expected.raw');
   await page.screenshot({ path: path.join(scratch, 'page.png') });
   await page.waitForTimeout(2000);
   console.log(`frame rate: ${await page.title()} (canvas 640 x 480, screenshot ` +
               `${path.join(scratch, 'page.png')})`);
+  await page.setViewportSize({ width: 800, height: 600 });
+  const resized = await settle(page, 'expected-800x600.raw');
+  check(/ 0 differ$/.test(resized), `RESOLUTION=window: the canvas follows the browser window ` +
+                                    `to 800 x 600 (${resized})`);
   const [download] = await Promise.all([page.waitForEvent('download', { timeout: kWait }),
                                         page.keyboard.press('F12')]);
   const png = fs.readFileSync(await download.path());
@@ -140,6 +162,8 @@ async function main() {
   });
   try {
     await defaultWorld(context, base);
+    await (await startWorld(context, base, `world=blocks&seed=${seed}`, blocksTextureCount,
+                            'expected-blocks.raw')).close();
     await failingWorlds(context, base);
   } finally {
     await context.close();
