@@ -40,7 +40,63 @@ std::string CharacterText(std::string_view key) {
   return std::string();
 }
 
+// Held-key names by KeyboardEvent.key, then by KeyboardEvent.code for what Shift or the layout
+// changes.
+constexpr Named kHeldByKey[] = {
+    {"ArrowUp", "Up"},        {"ArrowDown", "Down"}, {"ArrowLeft", "Left"},
+    {"ArrowRight", "Right"},  {" ", "Space"},        {"Enter", "Enter"},
+    {"Escape", "Escape"},     {"Tab", "Tab"},        {"Backspace", "Backspace"},
+    {"Home", "Home"},         {"End", "End"},        {"PageUp", "PageUp"},
+    {"PageDown", "PageDown"}, {"Insert", "Insert"},  {"Delete", "Delete"},
+    {",", "Comma"},           {".", "Period"},       {"/", "Slash"},
+    {";", "Semicolon"},       {"'", "Quote"},        {"-", "Minus"},
+    {"=", "Equals"},          {"[", "LeftBracket"},  {"]", "RightBracket"},
+    {"\\", "Backslash"},      {"`", "Backquote"},
+};
+constexpr Named kHeldByCode[] = {
+    {"Comma", "Comma"},
+    {"Period", "Period"},
+    {"Slash", "Slash"},
+    {"Semicolon", "Semicolon"},
+    {"Quote", "Quote"},
+    {"Minus", "Minus"},
+    {"Equal", "Equals"},
+    {"BracketLeft", "LeftBracket"},
+    {"BracketRight", "RightBracket"},
+    {"Backslash", "Backslash"},
+    {"Backquote", "Backquote"},
+    {"ShiftLeft", "LeftShift"},
+    {"ShiftRight", "RightShift"},
+    {"ControlLeft", "LeftCtrl"},
+    {"ControlRight", "RightCtrl"},
+    {"AltLeft", "LeftAlt"},
+    {"AltRight", "RightAlt"},
+};
+
 }  // namespace
+
+std::string HeldKeyName(std::string_view key, std::string_view code, bool shift) {
+  if (code.substr(0, 6) == "Numpad") return std::string();
+  if (key.size() == 1 && ((key[0] >= 'a' && key[0] <= 'z') || (key[0] >= 'A' && key[0] <= 'Z'))) {
+    return std::string(1, static_cast<char>(key[0] & ~0x20));
+  }
+  const bool shifted = shift && key.size() == 1;  // Shift changed the character
+  if (!shifted && key.size() == 1 && key[0] >= '0' && key[0] <= '9') return std::string(key);
+  if (key.size() == 2 && key[0] == 'F' && key[1] >= '1' && key[1] <= '9') return std::string(key);
+  for (const Named& named : kHeldByKey) {
+    if (named.name == key && !(shifted && key != " ")) return named.text;
+  }
+  if (code.size() == 4 && code.substr(0, 3) == "Key" && code[3] >= 'A' && code[3] <= 'Z') {
+    return std::string(code.substr(3));
+  }
+  if (code.size() == 6 && code.substr(0, 5) == "Digit" && code[5] >= '0' && code[5] <= '9') {
+    return std::string(code.substr(5));
+  }
+  for (const Named& named : kHeldByCode) {
+    if (named.name == code) return named.text;
+  }
+  return std::string();
+}
 
 KeyPress TranslateKey(std::string_view key, bool alt, bool ctrl, bool repeat) {
   KeyPress press;

@@ -25,4 +25,12 @@ struct KeyPress {
 // browser's shortcuts and give nothing, like characters above U+00FF.
 KeyPress TranslateKey(std::string_view key, bool alt, bool ctrl, bool repeat);
 
+// The held-key name (platform::KeyDown) of the key whose KeyboardEvent.key is `key` and whose
+// KeyboardEvent.code is `code`, with Shift held or not, as the desktop window names the same key,
+// or the empty text for a key without one. Letters, digits and punctuation are named by the
+// character the layout gives them without Shift, and by their place where Shift changed that
+// character or the layout has no Latin one; the numeric keypad's keys have no names, as on the
+// desktop.
+std::string HeldKeyName(std::string_view key, std::string_view code, bool shift);
+
 }  // namespace platform::web

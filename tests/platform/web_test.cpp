@@ -138,4 +138,41 @@ TEST(WebKeys, GiveTheDesktopsKeyTextsAndThePagesOwnKeys) {
   }
 }
 
+// The page's held-key names are the desktop's: by the layout's character, by the key's place
+// where Shift or a non-Latin layout changes that, none for the keypad and the page's own keys.
+TEST(WebKeys, NameHeldKeysAsTheDesktopDoes) {
+  const struct {
+    const char *key, *code;
+    bool shift;
+    const char* name;
+  } cases[] = {
+      {"a", "KeyA", false, "A"},
+      {"A", "KeyA", true, "A"},
+      {"q", "KeyA", false, "Q"},         // AZERTY
+      {"\xd1\x84", "KeyA", false, "A"},  // a Cyrillic layout
+      {"7", "Digit7", false, "7"},
+      {"/", "Digit7", true, "7"},  // German
+      {"/", "Slash", false, "Slash"},
+      {";", "Comma", true, "Comma"},  // German
+      {"<", "Comma", true, "Comma"},
+      {"=", "Equal", false, "Equals"},
+      {"\\", "Backslash", false, "Backslash"},
+      {" ", "Space", true, "Space"},
+      {"ArrowUp", "ArrowUp", true, "Up"},
+      {"Enter", "Enter", false, "Enter"},
+      {"Shift", "ShiftLeft", true, "LeftShift"},
+      {"Control", "ControlRight", false, "RightCtrl"},
+      {"AltGraph", "AltRight", false, "RightAlt"},
+      {"F9", "F9", false, "F9"},
+      {"PageDown", "PageDown", false, "PageDown"},
+      {"1", "Numpad1", false, ""},
+      {"Enter", "NumpadEnter", false, ""},
+      {"F12", "F12", false, ""},
+      {"CapsLock", "CapsLock", false, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::web::HeldKeyName(c.key, c.code, c.shift), c.name) << c.key << " " << c.code;
+  }
+}
+
 }  // namespace
