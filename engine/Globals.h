@@ -76,7 +76,7 @@ extern int32_t BSTATUS;          // mouse button mask (bit 0 first button, bit 1
 extern std::string R;      // line buffer of the parameter file and texture list readers
 extern std::string VALUE;  // cell value last retrieved by board generation
 extern int32_t X, Y, Z;    // board generation counters; afterwards X, Y hold the start cell
-extern int32_t PARAMLINE;  // number of the parameter-file line being applied, from 1
+extern int32_t PARAMLINE;  // number of the parameter-file line being read, from 1; 0 between files
 
 // ----- worlds (map files, generated mazes, the goal, the minimap) -----
 extern bool HASGOAL;               // the world has a goal cell: a map's marker or a maze's far end

@@ -46,8 +46,6 @@ constexpr PARAMKEY PARAMKEYS[] = {
     {"MINIMAP", [](const std::string& V) { MINIMAPOPTION(V); }},
 };
 
-int32_t PARAMLINE = 0;  // the number of the parameter line being applied; 0 between files
-
 // LABEL upper-cased, without blanks (spaces and tabs).
 std::string FOLDEDLABEL(const std::string& LABEL) {
   std::string folded;
@@ -117,7 +115,6 @@ void LOADPARAMS(const std::string& FILENAME) {
   while (!platform::Eof(slot.MODE)) {
     ++PARAMLINE;
     RT_CHECK(platform::LineInput(slot.MODE, R));
-    ++PARAMLINE;
     APPLYPARAM(PREFIX("=", R), SUFFIX("=", R));
   }
   PARAMLINE = 0;
