@@ -38,6 +38,7 @@ void STARTUP_DEFAULTS() {
   FILEMODE.At(PARAMMODE, RT_HERE) = FILETYPE{0, "params.property"};
   FILEMODE.At(TEXTUREMODE, RT_HERE) = FILETYPE{0, "textures.property"};
   REGS.Redim(0, 4, RT_HERE);
+  MOTIONDEFAULTS();
 }
 
 void STARTUP_SEED() {
@@ -66,10 +67,7 @@ void FRAME() {
 void FINISHFRAME() {
   platform::Flip(1, 0);
   platform::Cls();
-  KEYBOARDCONTROL();
-  READMOUSE();
-  MOUSECONTROL();
-  CONSTRAINVIEW();
+  CONTROLS();
 }
 
 void MAIN() {

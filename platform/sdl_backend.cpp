@@ -206,6 +206,7 @@ bool OpenWindow(int width, int height) {
 
 void CloseWindow() {
   sdl::ReleasePointer();
+  sdl::CloseControllers();
   DestroyTexture();
   if (display.renderer != nullptr) SDL_DestroyRenderer(display.renderer);
   if (display.window != nullptr) SDL_DestroyWindow(display.window);
