@@ -19,8 +19,8 @@ struct FILETYPE {
 };
 
 // Slots of FILEMODE.
-inline constexpr int32_t TEXTUREMODE = 0;  // the texture list
-inline constexpr int32_t PARAMMODE = 1;    // the parameter file
+inline constexpr int32_t TEXTUREMODE = 0;   // the texture list
+inline constexpr int32_t PARAMMODE = 1;     // the parameter file
 inline constexpr int32_t BINDINGSMODE = 2;  // the key bindings file
 
 // ----- config -----
@@ -81,13 +81,15 @@ enum ACTION : int32_t {
   ACT_EYEDOWN,
   ACTIONCOUNT
 };
-extern int32_t MOTION;     // 1: held actions move the viewer every frame; 0 (default): key presses step
-extern int32_t COLLIDE;    // 1: solid cells stop the viewer, who slides along them; default 0
-extern double WALKSPEED;   // cells per second walked forward or back; default 3
+extern int32_t
+    MOTION;  // 1: held actions move the viewer every frame; 0 (default): key presses step
+extern int32_t COLLIDE;     // 1: solid cells stop the viewer, who slides along them; default 0
+extern double WALKSPEED;    // cells per second walked forward or back; default 3
 extern double STRAFESPEED;  // cells per second sideways; default 2.5
-extern double TURNSPEED;   // degrees per second turned; default 120
-extern double EYESPEED;    // wall heights per second the eye rises or falls; default 1
-extern int32_t MOUSEWALK;  // 1: vertical pointer motion walks, 0: not; -1 (default): only if !MOTION
+extern double TURNSPEED;    // degrees per second turned; default 120
+extern double EYESPEED;     // wall heights per second the eye rises or falls; default 1
+extern int32_t
+    MOUSEWALK;  // 1: vertical pointer motion walks, 0: not; -1 (default): only if !MOTION
 extern std::vector<std::string> ACTIONKEYS[ACTIONCOUNT];  // held-key names per action
 extern double FRAMESECONDS;  // duration of the frame just shown, in seconds, as the platform said
 

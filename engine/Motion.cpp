@@ -15,9 +15,8 @@ static constexpr char MODULE_NAME[] = "engine/Motion";
 namespace {
 
 // The labels of the actions in a bindings file, in the order of ACTION.
-constexpr const char* ACTIONNAMES[ACTIONCOUNT] = {"forward",  "back",     "strafeleft",
-                                                  "straferight", "turnleft", "turnright",
-                                                  "eyeup",    "eyedown"};
+constexpr const char* ACTIONNAMES[ACTIONCOUNT] = {
+    "forward", "back", "strafeleft", "straferight", "turnleft", "turnright", "eyeup", "eyedown"};
 
 // 1 while a key bound to the action is held, else 0. Reads: ACTIONKEYS.
 double HELD(ACTION action) {
@@ -143,13 +142,14 @@ void CONTROLS() {
 }
 
 void MOTIONCONTROL() {
-  const double SECONDS = std::clamp(std::isnan(FRAMESECONDS) ? 0.0 : FRAMESECONDS, 0.0,
-                                    MAXFRAMESECONDS);
-  const double WALK = HELD(ACT_FORWARD) - HELD(ACT_BACK) - platform::AxisValue(platform::kAxisLeftY);
-  const double SIDE = HELD(ACT_STRAFERIGHT) - HELD(ACT_STRAFELEFT) +
-                      platform::AxisValue(platform::kAxisLeftX);
-  const double TURN = HELD(ACT_TURNRIGHT) - HELD(ACT_TURNLEFT) +
-                      platform::AxisValue(platform::kAxisRightX);
+  const double SECONDS =
+      std::clamp(std::isnan(FRAMESECONDS) ? 0.0 : FRAMESECONDS, 0.0, MAXFRAMESECONDS);
+  const double WALK =
+      HELD(ACT_FORWARD) - HELD(ACT_BACK) - platform::AxisValue(platform::kAxisLeftY);
+  const double SIDE =
+      HELD(ACT_STRAFERIGHT) - HELD(ACT_STRAFELEFT) + platform::AxisValue(platform::kAxisLeftX);
+  const double TURN =
+      HELD(ACT_TURNRIGHT) - HELD(ACT_TURNLEFT) + platform::AxisValue(platform::kAxisRightX);
   const double EYE = HELD(ACT_EYEDOWN) - HELD(ACT_EYEUP) +
                      platform::AxisValue(platform::kAxisRightTrigger) -
                      platform::AxisValue(platform::kAxisLeftTrigger);
@@ -199,14 +199,16 @@ void LOADBINDINGS(const std::string& FILENAME) {
     if (A == ACTIONCOUNT) {
       std::string known;
       for (const char* name : ACTIONNAMES) known += " " + std::string(name);
-      REFUSEBINDING(FILENAME, NUMBER, "unknown action \"" + PREFIX("=", LINE) + "\" (actions:" +
-                                          known + ")", RT_HERE);
+      REFUSEBINDING(FILENAME, NUMBER,
+                    "unknown action \"" + PREFIX("=", LINE) + "\" (actions:" + known + ")",
+                    RT_HERE);
     }
     ACTIONKEYS[A].clear();
     for (const std::string& key : WORDS(SUFFIX("=", LINE))) {
       if (!platform::IsKeyName(key)) {
-        REFUSEBINDING(FILENAME, NUMBER, "unknown key \"" + key + "\" (keys: " +
-                                            platform::KeyNameList() + ")", RT_HERE);
+        REFUSEBINDING(FILENAME, NUMBER,
+                      "unknown key \"" + key + "\" (keys: " + platform::KeyNameList() + ")",
+                      RT_HERE);
       }
       ACTIONKEYS[A].push_back(key);
     }

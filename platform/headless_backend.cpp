@@ -25,8 +25,8 @@ struct Replay {
   std::string path;
   std::ifstream file;
   std::unique_ptr<recording::Reader> reader;
-  recording::Event next;  // the event read ahead
-  bool has_next = false;  // `next` holds an event not yet handed out
+  recording::Event next;            // the event read ahead
+  bool has_next = false;            // `next` holds an event not yet handed out
   int dx = 0, dy = 0, buttons = 0;  // the frame's pointer counts
 };
 std::unique_ptr<Replay> replay;  // null unless a session plays

@@ -19,22 +19,28 @@ std::deque<std::string> keys;  // key texts waiting to be taken by Inkey, oldest
 int empty_polls = 0;           // Inkey calls in a row that found no key since the last Flip
 
 constexpr const char* kKeyNames[] = {
-    "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "O", "P", "Q", "R",
-    "S", "T", "U", "V", "W", "X", "Y", "Z", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9",
-    "Up", "Down", "Left", "Right", "Space", "Enter", "Escape", "Tab", "Backspace", "Home", "End",
-    "PageUp", "PageDown", "Insert", "Delete", "Comma", "Period", "Slash", "Semicolon", "Quote",
-    "Minus", "Equals", "LeftBracket", "RightBracket", "Backslash", "Backquote", "LeftShift",
-    "RightShift", "LeftCtrl", "RightCtrl", "LeftAlt", "RightAlt", "F1", "F2", "F3", "F4", "F5",
-    "F6", "F7", "F8", "F9"};
+    "A",         "B",         "C",         "D",          "E",           "F",
+    "G",         "H",         "I",         "J",          "K",           "L",
+    "M",         "N",         "O",         "P",          "Q",           "R",
+    "S",         "T",         "U",         "V",          "W",           "X",
+    "Y",         "Z",         "0",         "1",          "2",           "3",
+    "4",         "5",         "6",         "7",          "8",           "9",
+    "Up",        "Down",      "Left",      "Right",      "Space",       "Enter",
+    "Escape",    "Tab",       "Backspace", "Home",       "End",         "PageUp",
+    "PageDown",  "Insert",    "Delete",    "Comma",      "Period",      "Slash",
+    "Semicolon", "Quote",     "Minus",     "Equals",     "LeftBracket", "RightBracket",
+    "Backslash", "Backquote", "LeftShift", "RightShift", "LeftCtrl",    "RightCtrl",
+    "LeftAlt",   "RightAlt",  "F1",        "F2",         "F3",          "F4",
+    "F5",        "F6",        "F7",        "F8",         "F9"};
 constexpr const char* kAxisNames[kAxisCount] = {"leftx",  "lefty",       "rightx",
                                                 "righty", "lefttrigger", "righttrigger"};
 
-std::vector<std::string> held;     // names of the keys down, in the order they went down
-double axes[kAxisCount] = {};      // the controller's readings, -1..1
-double last_frame = 0;             // Clock() at the previous TakeFrameSeconds
-bool frame_started = false;        // TakeFrameSeconds has run
-bool frame_given = false;          // given_seconds replaces the clock for the next frame
-double given_seconds = 0;          // the next frame's duration handed back by a replay
+std::vector<std::string> held;  // names of the keys down, in the order they went down
+double axes[kAxisCount] = {};   // the controller's readings, -1..1
+double last_frame = 0;          // Clock() at the previous TakeFrameSeconds
+bool frame_started = false;     // TakeFrameSeconds has run
+bool frame_given = false;       // given_seconds replaces the clock for the next frame
+double given_seconds = 0;       // the next frame's duration handed back by a replay
 
 void NoteKey(recording::Event::Kind kind, const std::string& key) {
   recording::Event event;

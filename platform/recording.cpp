@@ -22,10 +22,10 @@ struct TypedKey {
   const char* text;
 };
 constexpr TypedKey kTypedKeys[] = {
-    {"Escape", kEscape}, {"Enter", kEnter},   {"Backspace", kBackspace}, {"Tab", "\t"},
-    {"Space", " "},      {"Up", kUp},         {"Down", kDown},           {"Left", kLeft},
-    {"Right", kRight},   {"Close", kClose},   {"Home", "\xffG"},         {"End", "\xffO"},
-    {"PageUp", "\xffI"}, {"PageDown", "\xffQ"}, {"Insert", "\xffR"},     {"Delete", "\xffS"}};
+    {"Escape", kEscape}, {"Enter", kEnter},     {"Backspace", kBackspace}, {"Tab", "\t"},
+    {"Space", " "},      {"Up", kUp},           {"Down", kDown},           {"Left", kLeft},
+    {"Right", kRight},   {"Close", kClose},     {"Home", "\xffG"},         {"End", "\xffO"},
+    {"PageUp", "\xffI"}, {"PageDown", "\xffQ"}, {"Insert", "\xffR"},       {"Delete", "\xffS"}};
 
 std::FILE* out = nullptr;  // the recording being written, or null
 
@@ -189,8 +189,9 @@ bool Reader::Parse(const std::string& line, Event& event, std::string& error) {
     event.kind = Event::kAxis;
     event.axis = AxisFromName(words[1]);
     if (event.axis < 0 || !NumberIn(words[2], -1, 1, event.value))
-      problem = "axis NAME VALUE needs leftx, lefty, rightx, righty, lefttrigger or "
-                "righttrigger and a value from -1 to 1";
+      problem =
+          "axis NAME VALUE needs leftx, lefty, rightx, righty, lefttrigger or "
+          "righttrigger and a value from -1 to 1";
   } else {
     problem = "not an event: " + line.substr(0, 60);
   }
@@ -227,9 +228,10 @@ int Start(const std::string& path) {
   if (out != nullptr) std::fclose(out);
   out = std::fopen(path.c_str(), "w");
   if (out == nullptr) return 2;
-  std::fputs("# maze viewer session: one event a line, the events before a frame line belong "
-             "to it\n",
-             out);
+  std::fputs(
+      "# maze viewer session: one event a line, the events before a frame line belong "
+      "to it\n",
+      out);
   Event seed;
   seed.kind = Event::kSeed;
   seed.value = RandomSeed();

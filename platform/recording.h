@@ -31,8 +31,8 @@ inline constexpr int32_t kMaxMouseMotion = 1000000;
 
 struct Event {
   enum Kind { kSeed, kFrame, kDown, kUp, kType, kMouse, kAxis } kind = kFrame;
-  double value = 0;       // kSeed: the seed; kFrame: seconds; kAxis: the axis's value
-  std::string key;        // kDown, kUp: the key's name; kType: the key text itself
+  double value = 0;        // kSeed: the seed; kFrame: seconds; kAxis: the axis's value
+  std::string key;         // kDown, kUp: the key's name; kType: the key text itself
   int32_t dx = 0, dy = 0;  // kMouse: motion in pixels
   int32_t buttons = 0;     // kMouse: bit 0 the first button, bit 1 the second
   int axis = 0;            // kAxis: the axis (platform::Axis)

@@ -23,7 +23,7 @@ struct Pointer {
 
 Pointer pointer;  // the window's pointer
 
-bool screenshot_wanted = false;  // F12 or Print Screen since the last DispatchEvents
+bool screenshot_wanted = false;    // F12 or Print Screen since the last DispatchEvents
 bool controllers_started = false;  // the game controller subsystem runs
 std::map<SDL_JoystickID, SDL_GameController*> controllers;  // the controllers plugged in
 
@@ -32,39 +32,38 @@ std::string KeyName(SDL_Keycode key) {
   if (key >= SDLK_a && key <= SDLK_z) return std::string(1, static_cast<char>('A' + key - SDLK_a));
   if (key >= SDLK_0 && key <= SDLK_9) return std::string(1, static_cast<char>('0' + key - SDLK_0));
   if (key >= SDLK_F1 && key <= SDLK_F9) return "F" + std::to_string(1 + key - SDLK_F1);
-  static const std::map<SDL_Keycode, const char*> names = {
-      {SDLK_UP, "Up"},
-      {SDLK_DOWN, "Down"},
-      {SDLK_LEFT, "Left"},
-      {SDLK_RIGHT, "Right"},
-      {SDLK_SPACE, "Space"},
-      {SDLK_RETURN, "Enter"},
-      {SDLK_ESCAPE, "Escape"},
-      {SDLK_TAB, "Tab"},
-      {SDLK_BACKSPACE, "Backspace"},
-      {SDLK_HOME, "Home"},
-      {SDLK_END, "End"},
-      {SDLK_PAGEUP, "PageUp"},
-      {SDLK_PAGEDOWN, "PageDown"},
-      {SDLK_INSERT, "Insert"},
-      {SDLK_DELETE, "Delete"},
-      {SDLK_COMMA, "Comma"},
-      {SDLK_PERIOD, "Period"},
-      {SDLK_SLASH, "Slash"},
-      {SDLK_SEMICOLON, "Semicolon"},
-      {SDLK_QUOTE, "Quote"},
-      {SDLK_MINUS, "Minus"},
-      {SDLK_EQUALS, "Equals"},
-      {SDLK_LEFTBRACKET, "LeftBracket"},
-      {SDLK_RIGHTBRACKET, "RightBracket"},
-      {SDLK_BACKSLASH, "Backslash"},
-      {SDLK_BACKQUOTE, "Backquote"},
-      {SDLK_LSHIFT, "LeftShift"},
-      {SDLK_RSHIFT, "RightShift"},
-      {SDLK_LCTRL, "LeftCtrl"},
-      {SDLK_RCTRL, "RightCtrl"},
-      {SDLK_LALT, "LeftAlt"},
-      {SDLK_RALT, "RightAlt"}};
+  static const std::map<SDL_Keycode, const char*> names = {{SDLK_UP, "Up"},
+                                                           {SDLK_DOWN, "Down"},
+                                                           {SDLK_LEFT, "Left"},
+                                                           {SDLK_RIGHT, "Right"},
+                                                           {SDLK_SPACE, "Space"},
+                                                           {SDLK_RETURN, "Enter"},
+                                                           {SDLK_ESCAPE, "Escape"},
+                                                           {SDLK_TAB, "Tab"},
+                                                           {SDLK_BACKSPACE, "Backspace"},
+                                                           {SDLK_HOME, "Home"},
+                                                           {SDLK_END, "End"},
+                                                           {SDLK_PAGEUP, "PageUp"},
+                                                           {SDLK_PAGEDOWN, "PageDown"},
+                                                           {SDLK_INSERT, "Insert"},
+                                                           {SDLK_DELETE, "Delete"},
+                                                           {SDLK_COMMA, "Comma"},
+                                                           {SDLK_PERIOD, "Period"},
+                                                           {SDLK_SLASH, "Slash"},
+                                                           {SDLK_SEMICOLON, "Semicolon"},
+                                                           {SDLK_QUOTE, "Quote"},
+                                                           {SDLK_MINUS, "Minus"},
+                                                           {SDLK_EQUALS, "Equals"},
+                                                           {SDLK_LEFTBRACKET, "LeftBracket"},
+                                                           {SDLK_RIGHTBRACKET, "RightBracket"},
+                                                           {SDLK_BACKSLASH, "Backslash"},
+                                                           {SDLK_BACKQUOTE, "Backquote"},
+                                                           {SDLK_LSHIFT, "LeftShift"},
+                                                           {SDLK_RSHIFT, "RightShift"},
+                                                           {SDLK_LCTRL, "LeftCtrl"},
+                                                           {SDLK_RCTRL, "RightCtrl"},
+                                                           {SDLK_LALT, "LeftAlt"},
+                                                           {SDLK_RALT, "RightAlt"}};
   const auto found = names.find(key);
   return found == names.end() ? std::string() : found->second;
 }

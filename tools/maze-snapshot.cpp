@@ -1,25 +1,30 @@
 // Runs the viewer headless on a data folder and writes what its last frame showed.
 //
 //   maze-snapshot [--dir DIR] [--seed N] [--pose X,Y,Z,ANG] [--keys K1,K2,...] [--frames N]
-//                 [--raw FILE] [--bmp FILE] [--board FILE] [--state FILE]
+//                 [--play FILE] [--raw FILE] [--bmp FILE] [--board FILE] [--state FILE]
 //
 // Start-up runs in DIR with every texture confirmation answered automatically and the random
 // generator seeded with N (default 1); --pose then places the viewer. The keys (left, right, up,
 // down, esc, comma, close for the window's close button, or any single character) wait in the
-// keyboard buffer when the first frame's controls run. The outputs describe the last frame drawn,
-// before its page was cleared: --raw the work page's bytes (B, G, R, X per pixel, rows top to
-// bottom), --bmp the same as a 32-bit BMP, --board the board records as label=value lines joined by
-// CR LF, --state the parameters and the viewer's pose. A runtime error ends it like the viewer,
-// with the same report and code.
+// keyboard buffer when the first frame's controls run. --play replays a recorded session (or a
+// script in its format) instead of --frames: one frame per frame of the session, its seed
+// replacing --seed, so that the last frame is the one the window showed. The outputs describe the
+// last frame drawn, before its page was cleared: --raw the work page's bytes (B, G, R, X per pixel,
+// rows top to bottom), --bmp the same as a 32-bit BMP, --board the board records as label=value
+// lines joined by CR LF, --state the parameters and the viewer's pose. A runtime error ends it like
+// the viewer, with the same report and code.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/Engine.h"
 #include "platform/headless.h"
+#include "platform/recording.h"
 #include "tools/bmp-writer.h"
 #include "tools/cli.h"
 
@@ -31,6 +36,7 @@ struct Options {
   std::optional<std::vector<double>> pose;
   std::vector<std::string> keys;
   long frames = 1;
+  std::string play;
   std::string raw, bmp, board, state;
 };
 
@@ -45,7 +51,8 @@ Capture capture;  // the last frame drawn
 
 constexpr char kUsage[] =
     "usage: maze-snapshot [--dir DIR] [--seed N] [--pose X,Y,Z,ANG] [--keys K1,K2,...]\n"
-    "                     [--frames N] [--raw FILE] [--bmp FILE] [--board FILE] [--state FILE]\n"
+    "                     [--frames N] [--play FILE] [--raw FILE] [--bmp FILE] [--board FILE]\n"
+    "                     [--state FILE]\n"
     "Runs the maze viewer headless in DIR and writes what its last frame showed.\n"
     "  --dir DIR        the world's folder (default: the working directory)\n"
     "  --seed N         seed of the random generator (default 1)\n"
@@ -53,6 +60,7 @@ constexpr char kUsage[] =
     "  --keys K1,...    keys for the first frame: left, right, up, down, esc, comma, close\n"
     "                   (the window's close button) or any single character\n"
     "  --frames N       frames to run, 1 to 1000000 (default 1)\n"
+    "  --play FILE      replays a recorded session or script instead of --frames\n"
     "  --raw FILE       the last frame's page as raw B, G, R, X bytes\n"
     "  --bmp FILE       the last frame's page as a BMP\n"
     "  --board FILE     the board as label=value lines joined by CR LF\n"
@@ -112,6 +120,8 @@ Options Parse(int argc, char** argv) {
     } else if (flag == "--frames") {
       parsed.frames = static_cast<long>(ParseNumber(value, "frame count"));
       if (parsed.frames < 1 || parsed.frames > 1000000) Usage("--frames must be 1 to 1000000");
+    } else if (flag == "--play") {
+      parsed.play = value;
     } else if (flag == "--raw") {
       parsed.raw = value;
     } else if (flag == "--bmp") {
@@ -204,11 +214,50 @@ void CaptureWorkPage() {
   capture.pixels.assign(page, page + static_cast<size_t>(capture.width) * capture.height);
 }
 
+// Reads the whole session FILE before anything runs, so that a refused line ends the tool at
+// once (exit code 65, with the file and line); its seed line, if any, replaces --seed.
+void CheckSession(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "maze-snapshot: cannot read %s\n", path.c_str());
+    std::exit(66);
+  }
+  platform::recording::Reader reader(in);
+  platform::recording::Event event;
+  std::string error;
+  while (reader.Next(event, error)) {
+    if (event.kind == platform::recording::Event::kSeed) options.seed = event.value;
+  }
+  if (!error.empty()) {
+    std::fprintf(stderr, "maze-snapshot: %s: %s\n", path.c_str(), error.c_str());
+    std::exit(65);
+  }
+}
+
+// The frames: the session's with --play, else --frames of them.
+void RunFrames() {
+  if (!options.play.empty() && !platform::headless::Play(options.play)) {
+    std::fprintf(stderr, "maze-snapshot: cannot read %s\n", options.play.c_str());
+    std::exit(66);
+  }
+  for (long frame = 0;
+       options.play.empty() ? frame < options.frames : frame == 0 || platform::headless::Playing();
+       ++frame) {
+    RAYTRACE();
+    CaptureWorkPage();
+    FINISHFRAME();
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   cli::AnswerHelpAndVersion(argc, argv, "maze-snapshot", kUsage);
   options = Parse(argc, argv);
+  if (!options.play.empty()) {
+    options.play = std::filesystem::absolute(options.play).string();  // --dir changes folder
+    CheckSession(options.play);
+  }
   if (!options.dir.empty() && platform::ChDir(options.dir) != 0) {
     std::fprintf(stderr, "maze-snapshot: cannot enter %s\n", options.dir.c_str());
     return 66;
@@ -226,11 +275,7 @@ int main(int argc, char** argv) {
     ANG = (*options.pose)[3];
   }
   for (const std::string& key : options.keys) platform::PushKey(key);
-  for (long frame = 0; frame < options.frames; ++frame) {
-    RAYTRACE();
-    CaptureWorkPage();
-    FINISHFRAME();
-  }
+  RunFrames();
   WriteOutputs();
   return 0;
 }
