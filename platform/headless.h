@@ -33,5 +33,7 @@ void SetWindowFailure(bool fail);
 bool Play(const std::string& path);
 // True while a session has frames left to hand out.
 bool Playing();
+// Ends a replay: no more frames are handed out, and there is no pointer again.
+void StopPlaying();
 
 }  // namespace platform::headless

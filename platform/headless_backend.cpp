@@ -162,6 +162,10 @@ bool Playing() {
   return replay != nullptr && replay->has_next;
 }
 
+void StopPlaying() {
+  replay.reset();
+}
+
 }  // namespace headless
 
 }  // namespace platform

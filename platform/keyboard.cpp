@@ -35,12 +35,14 @@ constexpr const char* kKeyNames[] = {
 constexpr const char* kAxisNames[kAxisCount] = {"leftx",  "lefty",       "rightx",
                                                 "righty", "lefttrigger", "righttrigger"};
 
-std::vector<std::string> held;  // names of the keys down, in the order they went down
-double axes[kAxisCount] = {};   // the controller's readings, -1..1
-double last_frame = 0;          // Clock() at the previous TakeFrameSeconds
-bool frame_started = false;     // TakeFrameSeconds has run
-bool frame_given = false;       // given_seconds replaces the clock for the next frame
-double given_seconds = 0;       // the next frame's duration handed back by a replay
+std::vector<std::string> held;     // names of the keys down, in the order they went down
+std::vector<std::string> pressed;  // keys that went down since the last TakeFrameSeconds
+std::vector<std::string> tapped;   // keys that went down during the frame just taken
+double axes[kAxisCount] = {};      // the controller's readings, -1..1
+double last_frame = 0;             // Clock() at the previous TakeFrameSeconds
+bool frame_started = false;        // TakeFrameSeconds has run
+bool frame_given = false;          // given_seconds replaces the clock for the next frame
+double given_seconds = 0;          // the next frame's duration handed back by a replay
 
 void NoteKey(recording::Event::Kind kind, const std::string& key) {
   recording::Event event;
@@ -64,6 +66,7 @@ std::string KeyNameList() {
 void KeyDown(const std::string& name) {
   if (!IsKeyName(name) || KeyHeld(name)) return;
   held.push_back(name);
+  pressed.push_back(name);
   NoteKey(recording::Event::kDown, name);
 }
 
@@ -79,7 +82,8 @@ void ReleaseKeys() {
 }
 
 bool KeyHeld(std::string_view name) {
-  return std::find(held.begin(), held.end(), name) != held.end();
+  return std::find(held.begin(), held.end(), name) != held.end() ||
+         std::find(tapped.begin(), tapped.end(), name) != tapped.end();
 }
 
 int AxisFromName(std::string_view name) {
@@ -118,6 +122,8 @@ double TakeFrameSeconds() {
   if (frame_given) seconds = given_seconds;
   frame_given = false;
   frame_started = true;
+  tapped.swap(pressed);
+  pressed.clear();
   last_frame = now;
   recording::Event event;
   event.kind = recording::Event::kFrame;
@@ -154,6 +160,8 @@ void ClearKeys() {
   keys.clear();
   empty_polls = 0;
   held.clear();
+  pressed.clear();
+  tapped.clear();
   std::fill(std::begin(axes), std::end(axes), 0.0);
   frame_started = frame_given = false;
 }

@@ -178,6 +178,8 @@ void KeyDown(const std::string& name);
 void KeyUp(const std::string& name);
 // Every held key comes up (the window lost the focus, so no release will be seen).
 void ReleaseKeys();
+// True while the key is down, and for the frame that a key pressed and released between two
+// TakeFrameSeconds went down in, so that a tap shorter than a frame still moves.
 bool KeyHeld(std::string_view name);
 
 // The game controller's axes. Sticks go from -1 (left, up) to 1 (right, down), triggers from 0

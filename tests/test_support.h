@@ -46,6 +46,7 @@ inline void ResetPlatform() {
   platform::headless::SetClock(0.0);
   platform::headless::SetAutoAnswer("");
   platform::headless::SetWindowFailure(false);
+  platform::headless::StopPlaying();
   platform::SetCommandLine(0, nullptr);
 }
 
