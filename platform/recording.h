@@ -67,6 +67,9 @@ class Reader {
 // texts waiting and the axes away from rest, then every event as it reaches the engine. 0, or 2
 // when the file cannot be made.
 int Start(const std::string& path);
+// From here on Start records nothing and leaves its file alone (a tool replaying a session in the
+// world that recorded it must not write over the session).
+void Disable();
 // Called by the platform core as events reach the engine; nothing happens while not recording.
 void Note(const Event& event);
 

@@ -8,11 +8,12 @@
 // down, esc, comma, close for the window's close button, or any single character) wait in the
 // keyboard buffer when the first frame's controls run. --play replays a recorded session (or a
 // script in its format) instead of --frames: one frame per frame of the session, its seed
-// replacing --seed, so that the last frame is the one the window showed. The outputs describe the
-// last frame drawn, before its page was cleared: --raw the work page's bytes (B, G, R, X per pixel,
-// rows top to bottom), --bmp the same as a 32-bit BMP, --board the board records as label=value
-// lines joined by CR LF, --state the parameters and the viewer's pose. A runtime error ends it like
-// the viewer, with the same report and code.
+// replacing --seed, so that the last frame is the one the window showed. It never records: a
+// RECORD line of the world is ignored, so that a replay leaves the session alone. The outputs
+// describe the last frame drawn, before its page was cleared: --raw the work page's bytes (B, G, R,
+// X per pixel, rows top to bottom), --bmp the same as a 32-bit BMP, --board the board records as
+// label=value lines joined by CR LF, --state the parameters and the viewer's pose. A runtime error
+// ends it like the viewer, with the same report and code.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -264,6 +265,7 @@ int main(int argc, char** argv) {
   }
   platform::SetCommandLine(argc, argv);
   platform::SetEndHook(EndAfterOutputs);
+  platform::recording::Disable();
   platform::headless::SetAutoAnswer(" ");
   STARTUP_BEGIN();
   platform::Randomize(options.seed);
