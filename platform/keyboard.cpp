@@ -64,7 +64,7 @@ std::string KeyNameList() {
 }
 
 void KeyDown(const std::string& name) {
-  if (!IsKeyName(name) || KeyHeld(name)) return;
+  if (!IsKeyName(name) || std::find(held.begin(), held.end(), name) != held.end()) return;
   held.push_back(name);
   pressed.push_back(name);
   NoteKey(recording::Event::kDown, name);

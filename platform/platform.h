@@ -172,7 +172,7 @@ void Sleep(int milliseconds);
 // "RightShift", "LeftCtrl", "RightCtrl", "LeftAlt", "RightAlt", "F1" to "F9".
 bool IsKeyName(std::string_view name);
 std::string KeyNameList();  // the names above joined by blanks, for messages
-// A key named `name` goes down (ignored while it is held, so that key repeat adds nothing) or
+// A key named `name` goes down (ignored while it is down, so that key repeat adds nothing) or
 // comes up (ignored unless held). Names that are no key name are ignored.
 void KeyDown(const std::string& name);
 void KeyUp(const std::string& name);
