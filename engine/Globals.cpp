@@ -38,7 +38,7 @@ int32_t BSTATUS = 0;
 int32_t MOTION = 0;
 int32_t COLLIDE = 0;
 double WALKSPEED = 0, STRAFESPEED = 0, TURNSPEED = 0, EYESPEED = 0;
-int32_t MOUSEWALK = 0;
+int32_t MOUSEWALK = -1;
 std::vector<std::string> ACTIONKEYS[ACTIONCOUNT];
 double FRAMESECONDS = 0;
 
@@ -65,7 +65,8 @@ void RESETGLOBALS() {
   CII.clear();
   REGS.Erase();
   BSTATUS = 0;
-  MOTION = COLLIDE = MOUSEWALK = 0;
+  MOTION = COLLIDE = 0;
+  MOUSEWALK = -1;
   WALKSPEED = STRAFESPEED = TURNSPEED = EYESPEED = FRAMESECONDS = 0;
   for (std::vector<std::string>& keys : ACTIONKEYS) keys.clear();
   R.clear();

@@ -99,5 +99,5 @@ extern std::string VALUE;  // cell value last retrieved by board generation
 extern int32_t X, Y, Z;    // board generation counters; afterwards X, Y hold the start cell
 
 // Puts every global above back to its value before start-up (stores erased with their images,
-// arrays empty, numbers 0, texts empty). Tests call it in their fixtures.
+// arrays empty, numbers 0 but MOUSEWALK -1, texts empty). Tests call it in their fixtures.
 void RESETGLOBALS();
