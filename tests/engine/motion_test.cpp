@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -92,6 +93,23 @@ TEST_F(Motion, DistanceIsSpeedTimesTimeAtAnyFrameRateAndAStallIsBounded) {
     EXPECT_NEAR(POSX, 10.5 + c.walked, 1e-9) << c.frames;
     EXPECT_DOUBLE_EQ(POSY, 32.5) << c.frames;
   }
+}
+
+TEST_F(Motion, SpeedValuesFromTheFileMoveBoundedOrNotAtAll) {
+  COLLIDE = 0;
+  struct Case {
+    const char* value;
+    double walked;  // in one frame of 0.05 s
+  } cases[] = {{"", 0}, {"abc", 0}, {"-3", -0.15}, {"1e308", MAXSTEPCELLS}};
+  for (const Case& c : cases) {
+    WALKSPEED = rt::Val(c.value);
+    Pose(1.5, 32.5, 0);
+    Play("down Up\nframe 0.05\nup Up\n");
+    EXPECT_NEAR(POSX, std::clamp(1.5 + c.walked, 1.25, 62.75), 1e-12) << c.value;
+  }
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(testsupport::ExitCodeOf([&] { RECORDSESSION((dir_ / "no" / "folder").string()); }), 2);
+  testing::internal::GetCapturedStderr();
 }
 
 TEST_F(Motion, HeldActionsCombineAndATapShorterThanAFrameStillMoves) {
