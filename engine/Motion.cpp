@@ -189,7 +189,7 @@ void SLIDEVIEWER(double FROMX, double FROMY) {
 
 void LOADBINDINGS(const std::string& FILENAME) {
   RT_PROCEDURE;
-  const FILETYPE& slot = OPENLIST(BINDINGSMODE, FILENAME, RT_HERE);
+  const FILETYPE& slot = OPENLIST(BINDINGSMODE, FILENAME, "the bindings file", RT_HERE);
   for (std::vector<std::string>& keys : ACTIONKEYS) keys.clear();
   std::string LINE;
   for (int32_t NUMBER = 1; !platform::Eof(slot.MODE); ++NUMBER) {
