@@ -4,6 +4,7 @@
 set(MAZE_WORLD_FILES
   params.property
   textures.property
+  bindings.property
   blocks/params.property
   blocks/textures.property
   example/params.property

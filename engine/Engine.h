@@ -42,6 +42,38 @@ void READMOUSE();
 void MOUSECONTROL();
 void CONSTRAINVIEW();
 
+// ----- continuous controls (Motion.cpp) -----
+// Half the side of the square around the viewer that solid cells keep clear with COLLIDE, in
+// cells: a quarter cell, as the board's border keeps.
+inline constexpr double VIEWRADIUS = 0.25;
+// Longest frame duration the motion follows, in seconds: a slower frame (a stall, a suspended
+// process) moves as far as one of this length.
+inline constexpr double MAXFRAMESECONDS = 0.1;
+// Farthest the viewer moves in one frame, in cells along each axis, whatever the speeds.
+inline constexpr double MAXSTEPCELLS = 64;
+// The defaults of the continuous controls: off, the speeds, and the documented keys bound to the
+// actions (Up, Down, Comma, Period, Left, Right, A, Z).
+void MOTIONDEFAULTS();
+// The frame's controls: MOTIONCONTROL with MOTION, else KEYBOARDCONTROL and MOUSECONTROL (with the
+// walk of MOUSEWALK=0 left out); then SLIDEVIEWER with COLLIDE, and CONSTRAINVIEW. Reads and
+// writes the viewer, CII, REGS, BSTATUS, FRAMESECONDS.
+void CONTROLS();
+// Moves the viewer by the held actions, the game controller's axes and the pointer's counts for a
+// frame of FRAMESECONDS (at most MAXFRAMESECONDS). Reads: ACTIONKEYS, the speeds, MOUSEWALK, REGS,
+// BSTATUS, COSANG, SINANG. Writes: POSX, POSY, POSZ, ANG.
+void MOTIONCONTROL();
+// Takes the viewer from (FROMX, FROMY) towards (POSX, POSY) in steps of at most 0.2 cells, each
+// axis stopped where the viewer's square would reach a solid cell, so that it slides along walls
+// and never passes through one. Reads: BOARDDB. Writes: POSX, POSY.
+void SLIDEVIEWER(double FROMX, double FROMY);
+// Reads the key bindings file FILENAME: each line action=key names separated by blanks; the file
+// binds every action (one it does not name is unbound). An unknown action or key name ends the
+// program with a message naming the file and line, then runtime error 1; a file that cannot be
+// opened is runtime error 2, a failing read 3. Writes: ACTIONKEYS, FILEMODE(BINDINGSMODE).
+void LOADBINDINGS(const std::string& FILENAME);
+// Records the session from here on into FILENAME; runtime error 2 when it cannot be made.
+void RECORDSESSION(const std::string& FILENAME);
+
 // ----- parameter file (Params.cpp) -----
 // Reads the parameter file FILENAME line by line, applying each known key as it is read.
 void LOADPARAMS(const std::string& FILENAME);

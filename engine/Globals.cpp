@@ -37,6 +37,13 @@ std::string CII;
 rt::Array<int32_t> REGS;
 int32_t BSTATUS = 0;
 
+int32_t MOTION = 0;
+int32_t COLLIDE = 0;
+double WALKSPEED = 0, STRAFESPEED = 0, TURNSPEED = 0, EYESPEED = 0;
+int32_t MOUSEWALK = -1;
+std::vector<std::string> ACTIONKEYS[ACTIONCOUNT];
+double FRAMESECONDS = 0;
+
 std::string R;
 std::string VALUE;
 int32_t X = 0, Y = 0, Z = 0;
@@ -72,6 +79,10 @@ void RESETGLOBALS() {
   CII.clear();
   REGS.Erase();
   BSTATUS = 0;
+  MOTION = COLLIDE = 0;
+  MOUSEWALK = -1;
+  WALKSPEED = STRAFESPEED = TURNSPEED = EYESPEED = FRAMESECONDS = 0;
+  for (std::vector<std::string>& keys : ACTIONKEYS) keys.clear();
   R.clear();
   VALUE.clear();
   X = Y = Z = 0;

@@ -19,8 +19,9 @@ struct FILETYPE {
 };
 
 // Slots of FILEMODE.
-inline constexpr int32_t TEXTUREMODE = 0;  // the texture list
-inline constexpr int32_t PARAMMODE = 1;    // the parameter file
+inline constexpr int32_t TEXTUREMODE = 0;   // the texture list
+inline constexpr int32_t PARAMMODE = 1;     // the parameter file
+inline constexpr int32_t BINDINGSMODE = 2;  // the key bindings file
 
 // ----- config -----
 extern int32_t XDIM;        // window width in pixels and number of columns; default 640
@@ -72,11 +73,36 @@ extern std::string CII;          // the key text last returned by Inkey
 extern rt::Array<int32_t> REGS;  // 0..4: element 2 horizontal, element 3 vertical motion count
 extern int32_t BSTATUS;          // mouse button mask (bit 0 first button, bit 1 second)
 
+// ----- continuous controls (keys a parameter file without them never meets) -----
+// The actions that held keys, the game controller and the pointer drive, indexing ACTIONKEYS.
+enum ACTION : int32_t {
+  ACT_FORWARD,
+  ACT_BACK,
+  ACT_STRAFELEFT,
+  ACT_STRAFERIGHT,
+  ACT_TURNLEFT,
+  ACT_TURNRIGHT,
+  ACT_EYEUP,
+  ACT_EYEDOWN,
+  ACTIONCOUNT
+};
+extern int32_t
+    MOTION;  // 1: held actions move the viewer every frame; 0 (default): key presses step
+extern int32_t COLLIDE;     // 1: solid cells stop the viewer, who slides along them; default 0
+extern double WALKSPEED;    // cells per second walked forward or back; default 3
+extern double STRAFESPEED;  // cells per second sideways; default 2.5
+extern double TURNSPEED;    // degrees per second turned; default 120
+extern double EYESPEED;     // wall heights per second the eye rises or falls; default 1
+extern int32_t
+    MOUSEWALK;  // 1: vertical pointer motion walks, 0: not; -1 (default): only if !MOTION
+extern std::vector<std::string> ACTIONKEYS[ACTIONCOUNT];  // held-key names per action
+extern double FRAMESECONDS;  // duration of the frame just shown, in seconds, as the platform said
+
 // ----- loading -----
 extern std::string R;      // line buffer of the parameter file and texture list readers
 extern std::string VALUE;  // cell value last retrieved by board generation
 extern int32_t X, Y, Z;    // board generation counters; afterwards X, Y hold the start cell
-extern int32_t PARAMLINE;  // number of the parameter-file line being applied, from 1
+extern int32_t PARAMLINE;  // number of the parameter-file line being read, from 1; 0 between files
 
 // ----- worlds (map files, generated mazes, the goal, the minimap) -----
 extern bool HASGOAL;               // the world has a goal cell: a map's marker or a maze's far end
@@ -90,6 +116,6 @@ extern bool MINIMAPEXPLORED;  // the minimap shows only the cells seen so far (M
 extern std::vector<uint8_t> SEEN;  // explored mode: a flag per cell (y * 64 + x), 1 once seen
 
 // Puts every global above back to its value before start-up (stores erased with their images,
-// arrays empty, numbers 0 (GOALCLOCK -1), flags false, texts empty). Tests call it in their
-// fixtures.
+// arrays empty, numbers 0 (GOALCLOCK -1, MOUSEWALK -1), flags false, texts empty). Tests call it
+// in their fixtures.
 void RESETGLOBALS();

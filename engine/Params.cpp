@@ -20,7 +20,8 @@ struct PARAMKEY {
 // first, then the extensions, which a file without them never meets. The desktop window's keys
 // (FULLSCREEN and VSYNC, 1 on and 0 off; MOUSESCALE, counts per pixel of pointer motion;
 // SCREENSHOTS, a folder; RESOLUTION, "window" to draw at the window's own size and anything else
-// for the fixed picture) are kept by the platform; the engine never reads them.
+// for the fixed picture) are kept by the platform; the engine never reads them. So is RECORD's
+// session, which the platform writes. MOTION, COLLIDE and MOUSEWALK are 1 on and 0 off.
 // Reads: XDIM (for HVAL). Writes: the global each key names.
 constexpr PARAMKEY PARAMKEYS[] = {
     {"XDIM", [](const std::string& V) { XDIM = rt::ValInt(V); }},
@@ -44,6 +45,15 @@ constexpr PARAMKEY PARAMKEYS[] = {
     {"MAP", [](const std::string& V) { LOADMAP(V); }},
     {"MAZE", [](const std::string&) { GENERATEMAZEDB(); }},
     {"MINIMAP", [](const std::string& V) { MINIMAPOPTION(V); }},
+    {"MOTION", [](const std::string& V) { MOTION = rt::ValInt(V) != 0; }},
+    {"COLLIDE", [](const std::string& V) { COLLIDE = rt::ValInt(V) != 0; }},
+    {"WALKSPEED", [](const std::string& V) { WALKSPEED = rt::Val(V); }},
+    {"STRAFESPEED", [](const std::string& V) { STRAFESPEED = rt::Val(V); }},
+    {"TURNSPEED", [](const std::string& V) { TURNSPEED = rt::Val(V); }},
+    {"EYESPEED", [](const std::string& V) { EYESPEED = rt::Val(V); }},
+    {"MOUSEWALK", [](const std::string& V) { MOUSEWALK = rt::ValInt(V) != 0; }},
+    {"BINDINGS", [](const std::string& V) { LOADBINDINGS(V); }},
+    {"RECORD", [](const std::string& V) { RECORDSESSION(V); }},
 };
 
 // LABEL upper-cased, without blanks (spaces and tabs).

@@ -1,6 +1,7 @@
 // The parameter file: the input becomes params.property in a scratch folder beside the texture
 // set of harness.h, and the viewer runs its start-up (seeded) and three frames with the headless
-// backend, every wait for a key answered, a few movement keys pressed before each frame.
+// backend, every wait for a key answered, a few movement keys pressed (Up or Left also held, for
+// MOTION) before each frame.
 //
 // Documented ends: 1 (a bitmap that cannot be loaded, or a window side below 1 or above 16384 at
 // the window reopening), 2 (a texture list that cannot be opened), 3 (a list or bitmap whose read
@@ -11,8 +12,9 @@
 // start-up opens its two windows at 16 x 12 instead of 640 x 480, which makes the defaults 16 x
 // 12 (PPL 16, and so HVAL 8) until the input's own lines override them; an input whose last XDIM
 // and YDIM would open a window of more than kMaxPixels pixels is skipped (a 16384 x 16384 window
-// is a legal 1 GiB page per frame, slow but not wrong); TEXTURES and MAP values that are absolute
-// or hold ".." are skipped, which keeps every file the input names inside the scratch folder.
+// is a legal 1 GiB page per frame, slow but not wrong); TEXTURES, MAP and BINDINGS values that
+// are absolute or hold ".." are skipped, which keeps every file the input names inside the scratch
+// folder; RECORD lines record nothing, so that no input writes over the texture set.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -20,6 +22,7 @@
 
 #include "Support/Constants.h"
 #include "fuzz/harness.h"
+#include "platform/recording.h"
 
 namespace {
 
@@ -40,9 +43,8 @@ bool WithinLimits(std::string_view text) {
         equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
     if (label == "XDIM") width = rt::ValInt(value);
     if (label == "YDIM") height = rt::ValInt(value);
-    if ((label == "TEXTURES" || label == "MAP") &&
-        (value.starts_with('/') || value.find("..") != value.npos))
-      return false;
+    const bool names_file = label == "TEXTURES" || label == "MAP" || label == "BINDINGS";
+    if (names_file && (value.starts_with('/') || value.find("..") != value.npos)) return false;
   }
   // A window that ScreenRes refuses costs nothing.
   const bool refused =
@@ -82,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   if (!WithinLimits(text)) return 0;
   const fuzz::InScratchFolder scratch;
-  static const bool texture_set = (fuzz::WriteTextureSet(), true);
+  static const bool texture_set = (fuzz::WriteTextureSet(), platform::recording::Disable(), true);
   (void)texture_set;
   fuzz::Reset();
   const long images = platform::LiveImageCount();
@@ -91,8 +93,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     StartSmall();
     platform::Randomize(1);
     STARTUP_END();
+    double clock = 0;
     for (const auto& keys : kFrameKeys) {
       for (const char* key : keys) platform::PushKey(key);
+      platform::KeyDown(keys[0] == std::string(platform::kLeft) ? "Left" : "Up");  // MOTION's
+      platform::headless::SetClock(clock += 0.05);
       FRAME();
     }
   });

@@ -22,7 +22,9 @@ bool ResizePicture(int width, int height);
 void CloseWindow();
 // Shows a page of width x height pixels (0xXXRRGGBB, alpha ignored).
 void Present(const uint32_t* pixels, int width, int height);
-// Moves pending window events into the keyboard buffer (platform::PushKey).
+// Moves pending window events into the keyboard buffer (platform::PushKey), and reports keys
+// going down and up by name (platform::KeyDown, KeyUp; ReleaseKeys when the focus is lost) and
+// the game controller's axes (platform::SetAxis).
 void PumpEvents();
 // The key that answers a program waiting for one (see headless.h), or the empty text. Called
 // when Inkey finds the buffer empty for the second time in a row without a Flip in between.

@@ -4,6 +4,7 @@
 
 #include "platform/backend.h"
 #include "platform/platform.h"
+#include "platform/recording.h"
 #include "platform/runtime.h"
 
 namespace platform {
@@ -61,6 +62,12 @@ void SetTitleNote(const std::string& note) {
 bool TakeMouse(int32_t& horizontal, int32_t& vertical, int32_t& buttons) {
   int dx = 0, dy = 0, pressed = 0;
   if (!backend::TakeMotion(dx, dy, pressed)) return false;
+  recording::Event event;
+  event.kind = recording::Event::kMouse;
+  event.dx = dx;
+  event.dy = dy;
+  event.buttons = pressed;
+  recording::Note(event);
   horizontal = Scaled(dx, carry_x);
   vertical = Scaled(dy, carry_y);
   buttons = pressed;

@@ -30,4 +30,16 @@ void SetWindowFailure(bool fail);
 // numbers; the next ScreenRes sets the size again).
 void ResizeWindow(int width, int height);
 
+// Replays a recorded session (platform/recording.h): from the next Present on, each Present
+// hands the engine one frame's events (held keys, key texts, pointer counts, axes) and its
+// duration, exactly as they were recorded; events after the last frame line make one more frame
+// of 0 seconds. While it plays there is a pointer (TakeMotion answers). False when the file
+// cannot be opened. A line the reader refuses ends the program with exit code 65 and a message
+// naming the file and line, so check a session through recording::Reader first.
+bool Play(const std::string& path);
+// True while a session has frames left to hand out.
+bool Playing();
+// Ends a replay: no more frames are handed out, and there is no pointer again.
+void StopPlaying();
+
 }  // namespace platform::headless

@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
+#include "platform/recording.h"
 
 namespace platform::internal {
 
@@ -41,6 +43,11 @@ void DrawGlyph(const Surface& s, int64_t left, int64_t top, uint8_t byte, uint32
                bool primitive);
 // Called by Flip: the keyboard's count of empty polls starts again.
 void NoteFlip();
+// The next TakeFrameSeconds gives `seconds` whatever the clock says (a replay hands back the
+// recorded durations exactly).
+void GiveFrameSeconds(double seconds);
+// The keys held, the key texts waiting and the axes away from rest, as events that set them.
+std::vector<recording::Event> InputState();
 // Resets the text cursor to row 1, column 1 (a new window).
 void ResetConsole();
 // Reads up to size bytes at the 0-based offset like pread(2) (retrying when interrupted): the

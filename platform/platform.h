@@ -158,7 +158,8 @@ inline constexpr char kClose[] = "\xffk";  // the window's close button
 std::string Inkey();
 // Appends a key text to the keyboard buffer (backends and tests).
 void PushKey(std::string key);
-// Empties the keyboard buffer.
+// Empties the keyboard buffer; for tests also lets every held key up and the axes rest (neither
+// recorded) and starts the frame durations again.
 void ClearKeys();
 // Takes every occurrence of `key` out of the keyboard buffer (after pumping the window's events)
 // and returns how many there were; the other keys keep their order.
@@ -167,6 +168,58 @@ int TakeKey(std::string_view key);
 double Timer();
 // Pauses the program thread; a key press does not cut the pause short.
 void Sleep(int milliseconds);
+
+// ---------------------------------------------------------------------------------------------
+// Held keys, the game controller and the frame's duration, for continuous controls. Beside the
+// key texts it pushes, a backend reports each physical key going down and coming up by name, and
+// the game controller's axes; the engine reads them once per frame. While a session is recorded
+// (RecordSession) each of these, as it reaches the engine, is written to the recording.
+
+// The names of the physical keys, in the order of the documentation: "A" to "Z", "0" to "9",
+// "Up", "Down", "Left", "Right", "Space", "Enter", "Escape", "Tab", "Backspace", "Home", "End",
+// "PageUp", "PageDown", "Insert", "Delete", "Comma", "Period", "Slash", "Semicolon", "Quote",
+// "Minus", "Equals", "LeftBracket", "RightBracket", "Backslash", "Backquote", "LeftShift",
+// "RightShift", "LeftCtrl", "RightCtrl", "LeftAlt", "RightAlt", "F1" to "F9".
+bool IsKeyName(std::string_view name);
+std::string KeyNameList();  // the names above joined by blanks, for messages
+// A key named `name` goes down (ignored while it is down, so that key repeat adds nothing) or
+// comes up (ignored unless held). Names that are no key name are ignored.
+void KeyDown(const std::string& name);
+void KeyUp(const std::string& name);
+// Every held key comes up (the window lost the focus, so no release will be seen).
+void ReleaseKeys();
+// True while the key is down, and for the frame that a key pressed and released between two
+// TakeFrameSeconds went down in, so that a tap shorter than a frame still moves.
+bool KeyHeld(std::string_view name);
+
+// The game controller's axes. Sticks go from -1 (left, up) to 1 (right, down), triggers from 0
+// to 1.
+enum Axis {
+  kAxisLeftX,
+  kAxisLeftY,
+  kAxisRightX,
+  kAxisRightY,
+  kAxisLeftTrigger,
+  kAxisRightTrigger,
+  kAxisCount
+};
+// Share of an axis's travel around its rest that counts as rest, so that a worn stick that does
+// not return quite to the middle moves nothing.
+inline constexpr double kAxisDeadZone = 0.2;
+// "leftx", "lefty", "rightx", "righty", "lefttrigger", "righttrigger"; -1 / null for others.
+int AxisFromName(std::string_view name);
+const char* AxisName(int axis);
+// Sets an axis from the controller's reading (clamped to -1..1; NaN counts as rest). Every axis
+// rests at 0 until a controller reports one; a controller unplugged sets its axes back to 0.
+void SetAxis(int axis, double reading);
+// The axis as the engine uses it: 0 inside the dead zone, then growing evenly to 1 at the end.
+double AxisValue(int axis);
+
+// Seconds since the previous call (0 at the first), called once per frame by the engine.
+double TakeFrameSeconds();
+// Writes the session from here on to `path` (see platform/recording.h for the format); 0, or 2
+// when the file cannot be made.
+int RecordSession(const std::string& path);
 
 // ---------------------------------------------------------------------------------------------
 // The desktop window's own settings and the pointer. The parameter file's desktop keys choose
@@ -213,6 +266,8 @@ void ShowWorkPage();
 
 // Seeds the generator from any double (its bits, so every seed gives its own sequence).
 void Randomize(double seed);
+// The seed last given to Randomize (0 before any).
+double RandomSeed();
 // The next number r of the generator, 0 <= r < 1.
 double Rnd();
 

@@ -41,13 +41,19 @@ uint64_t NextRandom() {
 std::vector<std::string> command_words;  // the words given to SetCommandLine
 EndHook end_hook = nullptr;              // replaces std::exit when set
 bool quiet_errors = false;               // WriteError writes nothing when set
+double last_seed = 0;                    // the seed last given to Randomize
 
 }  // namespace
 
 void Randomize(double seed) {
+  last_seed = seed;
   uint64_t bits;
   std::memcpy(&bits, &seed, sizeof bits);
   for (uint64_t& word : rng_state) word = SplitMix(bits);
+}
+
+double RandomSeed() {
+  return last_seed;
 }
 
 double Rnd() {

@@ -280,6 +280,7 @@ void CloseWindow() {
   screenshot::FinishWriting();  // no picture is left half written
   TellScreenshots();
   sdl::ReleasePointer();
+  sdl::CloseControllers();
   DestroyTexture();
   if (display.renderer != nullptr) SDL_DestroyRenderer(display.renderer);
   if (display.window != nullptr) SDL_DestroyWindow(display.window);

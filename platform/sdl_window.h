@@ -14,5 +14,7 @@ void SaveScreenshot();
 void DispatchEvents();
 // Lets the pointer go: it moves freely again and its counts and buttons are 0.
 void ReleasePointer();
+// Closes the game controllers and their subsystem (the window is closing).
+void CloseControllers();
 
 }  // namespace platform::backend::sdl

@@ -47,6 +47,7 @@ inline void ResetPlatform() {
   platform::headless::SetAutoAnswer("");
   platform::headless::SetWindowFailure(false);
   platform::SetNativeResolution(false);
+  platform::headless::StopPlaying();
   platform::SetCommandLine(0, nullptr);
 }
 

@@ -1,30 +1,35 @@
 // Runs the viewer headless on a data folder and writes what its last frame showed.
 //
 //   maze-snapshot [--dir DIR] [--seed N] [--pose X,Y,Z,ANG] [--keys K1,K2,...] [--frames N]
-//                 [--size WxH] [--raw FILE] [--bmp FILE] [--board FILE] [--state FILE]
-//                 [--map-out FILE]
+//                 [--size WxH] [--play FILE] [--raw FILE] [--bmp FILE] [--board FILE]
+//                 [--state FILE] [--map-out FILE]
 //
 // Start-up runs in DIR with every texture confirmation answered automatically and the random
 // generator seeded with N (default 1); --size then draws at the window's own resolution, the
-// window showing W x H pixels, and --pose places the viewer. The keys (left, right, up,
-// down, esc, comma, tab, close for the window's close button, or any single character) wait in the
-// keyboard buffer when the first frame's controls run. The outputs describe the last frame drawn,
-// before its page was cleared: --raw the work page's bytes (B, G, R, X per pixel, rows top to
-// bottom), --bmp the same as a 32-bit BMP, --board the board records as label=value lines joined by
-// CR LF, --state the parameters and the viewer's pose, --map-out the board as a map file that
-// loads back into the same board and start. Output names are taken from the working
+// window showing W x H pixels, and --pose places the viewer. The keys (left, right, up, down, esc,
+// comma, tab, close for the window's close button, or any single character) wait in the keyboard
+// buffer when the first frame's controls run. --play replays a recorded session (or a script in
+// its format) instead of --frames: one frame per frame of the session, its seed replacing --seed,
+// so that the last frame is the one the window showed. It never records: a RECORD line of the
+// world is ignored, so that a replay leaves the session alone. The outputs describe the last frame
+// drawn, before its page was cleared: --raw the work page's bytes (B, G, R, X per pixel, rows top
+// to bottom), --bmp the same as a 32-bit BMP, --board the board records as label=value lines
+// joined by CR LF, --state the parameters and the viewer's pose, --map-out the board as a map file
+// that loads back into the same board and start. Output names are taken from the working
 // directory the program was started in, and each output is written whole under a temporary name
 // and then renamed, so a full disk leaves an existing output as it was. A runtime error ends it
 // like the viewer, with the same report and code.
 //
-// Exit codes: 0 after the last frame or a quit key; 64 for bad arguments (with the usage); 66
-// when DIR cannot be entered; 65 when the board cannot be written as a map; 74 when an output
-// cannot be written; otherwise the viewer's runtime-error number.
+// Exit codes: 0 after the last frame or a quit key; 64 for bad arguments (with the usage); 65 when
+// a session line is no event or the board cannot be written as a map; 66 when DIR or the session
+// cannot be read; 71 when the pages of --size do not fit in memory; 74 when an output cannot be
+// written; otherwise the viewer's runtime-error number.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <new>
 #include <optional>
 #include <string>
@@ -32,6 +37,7 @@
 
 #include "engine/Engine.h"
 #include "platform/headless.h"
+#include "platform/recording.h"
 #include "tools/bmp-writer.h"
 #include "tools/cli.h"
 #include "tools/safe_file.h"
@@ -46,6 +52,7 @@ struct Options {
   long frames = 1;
   int width = 0, height = 0;  // --size; 0 keeps the world's own picture size
   std::string raw, bmp, board, state, map_out;
+  std::string play;
 };
 
 // The last frame: the work page's pixels and size, captured before its Cls.
@@ -59,8 +66,8 @@ Capture capture;  // the last frame drawn
 
 constexpr char kUsage[] =
     "usage: maze-snapshot [--dir DIR] [--seed N] [--pose X,Y,Z,ANG] [--keys K1,K2,...]\n"
-    "                     [--frames N] [--size WxH] [--raw FILE] [--bmp FILE] [--board FILE]\n"
-    "                     [--state FILE] [--map-out FILE]\n"
+    "                     [--frames N] [--size WxH] [--play FILE] [--raw FILE] [--bmp FILE]\n"
+    "                     [--board FILE] [--state FILE] [--map-out FILE]\n"
     "Runs the maze viewer headless in DIR and writes what its last frame showed.\n"
     "  --dir DIR        the world's folder (default: the working directory)\n"
     "  --seed N         seed of the random generator (default 1)\n"
@@ -69,6 +76,7 @@ constexpr char kUsage[] =
     "                   (the window's close button) or any single character\n"
     "  --frames N       frames to run, 1 to 1000000 (default 1)\n"
     "  --size WxH       draws at the window's own resolution, W x H pixels, each 1 to 16384\n"
+    "  --play FILE      replays a recorded session or script instead of --frames\n"
     "  --raw FILE       the last frame's page as raw B, G, R, X bytes\n"
     "  --bmp FILE       the last frame's page as a BMP\n"
     "  --board FILE     the board as label=value lines joined by CR LF\n"
@@ -76,9 +84,10 @@ constexpr char kUsage[] =
     "  --map-out FILE   the board, start and goal as a map file (MAP=FILE loads it)\n"
     "  --help, --version\n"
     "Output names are taken from the working directory maze-snapshot was started in.\n"
-    "Exit codes: 0 done; 64 bad arguments; 65 the board cannot be written as a map; 66 DIR cannot\n"
-    "be entered; 74 an output cannot be written; otherwise the viewer's runtime-error number,\n"
-    "with its report.\n";
+    "Exit codes: 0 done; 64 bad arguments; 65 a session line that is no event, or a board that\n"
+    "cannot be written as a map; 66 DIR or the session cannot be read; 71 out of memory for the\n"
+    "pages of --size; 74 an output cannot be written; otherwise the viewer's runtime-error\n"
+    "number, with its report.\n";
 
 [[noreturn]] void Usage(const std::string& problem) {
   cli::Refuse("maze-snapshot", kUsage, problem, 64);
@@ -164,6 +173,8 @@ Options Parse(int argc, char** argv) {
       parsed.frames = ParseFrames(value);
     } else if (flag == "--size") {
       ParseSize(value, parsed);
+    } else if (flag == "--play") {
+      parsed.play = value;
     } else if (flag == "--raw") {
       parsed.raw = value;
     } else if (flag == "--bmp") {
@@ -199,7 +210,8 @@ void WriteFile(const std::string& path, const void* data, size_t size) {
 // Makes the output names absolute against the working directory the program started in, before
 // --dir changes it.
 void AnchorOutputs(Options& parsed) {
-  for (std::string* path : {&parsed.raw, &parsed.bmp, &parsed.board, &parsed.state}) {
+  for (std::string* path :
+       {&parsed.raw, &parsed.bmp, &parsed.board, &parsed.state, &parsed.map_out}) {
     if (path->empty()) continue;
     std::error_code failure;
     const std::filesystem::path absolute = std::filesystem::absolute(*path, failure);
@@ -310,18 +322,59 @@ void UseWindowSize() {
   if (XDIM != options.width || YDIM != options.height) NoMemory("the pages");
 }
 
+// Reads the whole session FILE before anything runs, so that a refused line ends the tool at
+// once (exit code 65, with the file and line); its seed line, if any, replaces --seed.
+void CheckSession(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "maze-snapshot: cannot read %s\n", path.c_str());
+    std::exit(66);
+  }
+  platform::recording::Reader reader(in);
+  platform::recording::Event event;
+  std::string error;
+  while (reader.Next(event, error)) {
+    if (event.kind == platform::recording::Event::kSeed) options.seed = event.value;
+  }
+  if (!error.empty()) {
+    std::fprintf(stderr, "maze-snapshot: %s: %s\n", path.c_str(), error.c_str());
+    std::exit(65);
+  }
+}
+
+// The frames: the session's with --play, else --frames of them.
+void RunFrames() {
+  if (!options.play.empty() && !platform::headless::Play(options.play)) {
+    std::fprintf(stderr, "maze-snapshot: cannot read %s\n", options.play.c_str());
+    std::exit(66);
+  }
+  for (long frame = 0;
+       options.play.empty() ? frame < options.frames : frame == 0 || platform::headless::Playing();
+       ++frame) {
+    RAYTRACE();
+    DRAWMINIMAP();
+    CaptureWorkPage();
+    FINISHFRAME();
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   cli::AnswerHelpAndVersion(argc, argv, "maze-snapshot", kUsage);
   options = Parse(argc, argv);
   AnchorOutputs(options);
+  if (!options.play.empty()) {
+    options.play = std::filesystem::absolute(options.play).string();  // --dir changes folder
+    CheckSession(options.play);
+  }
   if (!options.dir.empty() && platform::ChDir(options.dir) != 0) {
     std::fprintf(stderr, "maze-snapshot: cannot enter %s\n", options.dir.c_str());
     return 66;
   }
   platform::SetCommandLine(argc, argv);
   platform::SetEndHook(EndAfterOutputs);
+  platform::recording::Disable();
   platform::headless::SetAutoAnswer(" ");
   STARTUP_BEGIN();
   platform::Randomize(options.seed);
@@ -334,12 +387,7 @@ int main(int argc, char** argv) {
     ANG = (*options.pose)[3];
   }
   for (const std::string& key : options.keys) platform::PushKey(key);
-  for (long frame = 0; frame < options.frames; ++frame) {
-    RAYTRACE();
-    DRAWMINIMAP();
-    CaptureWorkPage();
-    FINISHFRAME();
-  }
+  RunFrames();
   WriteOutputs();
   return 0;
 }

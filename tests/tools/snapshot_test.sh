@@ -8,6 +8,11 @@ snapshot=$1 data=$2
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# The per-press keys: the default world without its continuous controls.
+mkdir "$tmp/world"
+cp -r "$data"/. "$tmp/world"/
+grep -v -e '^MOTION=' -e '^COLLIDE=' -e '^BINDINGS=' "$data/params.property" >"$tmp/world/params.property"
+data=$tmp/world
 
 "$snapshot" --dir "$data" --seed 7 --pose 10.5,20.5,0,0.5 --keys right,a --frames 2 \
   --raw "$tmp/raw" --bmp "$tmp/frame.bmp" --board "$tmp/board" --state "$tmp/state"
