@@ -2,12 +2,15 @@
 // that the platform core feeds while the engine runs.
 #include "platform/recording.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
+#include <version>
 
 #include "platform/internal.h"
 #include "platform/platform.h"
@@ -30,10 +33,40 @@ constexpr TypedKey kTypedKeys[] = {
 std::FILE* out = nullptr;  // the recording being written, or null
 bool disabled = false;     // Start records nothing
 
-// The shortest text that reads back as the same double.
+// The shortest text that reads back as the same double. A standard library without std::to_chars
+// for doubles (the browser build's) takes the fewest %g digits that read back.
 std::string Number(double value) {
   char digits[32];
+#if defined(__cpp_lib_to_chars)
   return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+#else
+  for (int precision = 1;; ++precision) {
+    std::snprintf(digits, sizeof digits, "%.*g", precision, value);
+    if (precision >= 17 || !std::isfinite(value) || std::strtod(digits, nullptr) == value) {
+      return digits;
+    }
+  }
+#endif
+}
+
+// Reads a double from the whole of `word` as std::from_chars does: an optional minus sign, no
+// blank, plus sign or hexadecimal prefix; false when that fails or the number is out of range.
+bool ReadDouble(std::string_view word, double& value) {
+#if defined(__cpp_lib_to_chars)
+  const auto [end, problem] = std::from_chars(word.data(), word.data() + word.size(), value);
+  return problem == std::errc() && end == word.data() + word.size();
+#else
+  const size_t digits = word.substr(0, 1) == "-" ? 1 : 0;
+  if (word.size() <= digits || word.find_first_of(" \t\n\v\f\r+xXpP") <= digits ||
+      word.find_first_of("xXpP") != std::string_view::npos) {
+    return false;
+  }
+  const std::string text(word);
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtod(text.c_str(), &end);
+  return errno != ERANGE && end == text.c_str() + text.size();
+#endif
 }
 
 std::string TypedName(const std::string& text) {
@@ -95,9 +128,7 @@ std::vector<std::string_view> Words(std::string_view line) {
 
 // A finite number filling the whole word and lying in [low, high].
 bool NumberIn(std::string_view word, double low, double high, double& value) {
-  const auto [end, problem] = std::from_chars(word.data(), word.data() + word.size(), value);
-  return problem == std::errc() && end == word.data() + word.size() && std::isfinite(value) &&
-         value >= low && value <= high;
+  return ReadDouble(word, value) && std::isfinite(value) && value >= low && value <= high;
 }
 
 bool IntegerIn(std::string_view word, int32_t low, int32_t high, int32_t& value) {
