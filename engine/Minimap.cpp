@@ -7,8 +7,6 @@
 
 #include "engine/Engine.h"
 
-static constexpr char MODULE_NAME[] = "engine/Minimap";
-
 namespace {
 
 constexpr int32_t SIDE = 64;        // cells of the board along each axis
