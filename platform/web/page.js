@@ -3,7 +3,8 @@
 // the world the address names (?world=FOLDER, a folder of the pack; ?seed=N and
 // ?pose=X,Y,Z,ANG fix the random generator and the viewer's pose, for comparisons).
 var mazePage = {
-  keys: [],       // key events waiting for the backend: a flags digit, then KeyboardEvent.key
+  keys: [],       // key events waiting for the backend (see mazePage.keyEvent)
+  held: {},       // each held key's keydown event text, by KeyboardEvent.code
   dx: 0,          // pointer motion since the backend last took it, while captured
   dy: 0,
   buttons: 0,     // bit 0 the first button, bit 1 the second, while captured
@@ -41,17 +42,37 @@ if (typeof WebAssembly !== 'object') {
                   'Open the page in a current browser.');
 }
 
-// The flags digit of a key event: 1 Alt, 2 Ctrl or Meta, 4 a repeat.
+// The flags of a key event: 1 Alt, 2 Ctrl or Meta, 4 a repeat, 8 Shift.
 mazePage.keyFlags = function (e) {
-  return (e.altKey ? 1 : 0) | (e.ctrlKey || e.metaKey ? 2 : 0) | (e.repeat ? 4 : 0);
+  return (e.altKey ? 1 : 0) | (e.ctrlKey || e.metaKey ? 2 : 0) | (e.repeat ? 4 : 0) |
+         (e.shiftKey ? 8 : 0);
+};
+
+// A queued key event: 'd' (down) or 'u' (up), the character of code 48 + its flags, then
+// KeyboardEvent.code, a tab and KeyboardEvent.key; or 'r' alone when every held key is let up.
+mazePage.keyEvent = function (kind, flags, code, key) {
+  return kind + String.fromCharCode(48 + flags) + code + '\t' + key;
 };
 
 window.addEventListener('keydown', function (e) {
   var flags = mazePage.keyFlags(e);
-  mazePage.keys.push(String(flags) + e.key);
+  var event = mazePage.keyEvent('d', flags, e.code, e.key);
+  if (!e.repeat || !(e.code in mazePage.held)) mazePage.held[e.code] = event;
+  mazePage.keys.push(event);
   // The browser keeps its own shortcuts (with Ctrl or Meta) and F1 to F9; every other key is
   // the viewer's, so arrows do not scroll and F11 and F12 reach it.
   if (!(flags & 2) && !/^F[1-9]$/.test(e.key)) e.preventDefault();
+});
+// A key comes up with the key and Shift it went down with, so that it has the name it was held by.
+window.addEventListener('keyup', function (e) {
+  if (!(e.code in mazePage.held)) return;
+  mazePage.keys.push('u' + mazePage.held[e.code].substring(1));
+  delete mazePage.held[e.code];
+});
+// No keyup reaches a page without the focus: every held key comes up when it goes.
+window.addEventListener('blur', function () {
+  mazePage.held = {};
+  mazePage.keys.push('r');
 });
 
 mazePage.canvas.addEventListener('mousedown', function (e) {
@@ -131,6 +152,26 @@ mazePage.takeMotion = function (at) {
   HEAP32[(at >> 2) + 1] = mazePage.dy;
   HEAP32[(at >> 2) + 2] = mazePage.buttons;
   mazePage.dx = mazePage.dy = 0;
+};
+
+// Writes the first connected game controller's axes as six doubles at HEAPF64[at / 8..]: the
+// sticks' x and y (its axes 0 to 3 in the standard mapping) and the triggers (buttons 6 and 7);
+// false, writing nothing, while none is connected.
+mazePage.takeAxes = function (at) {
+  var pads = navigator.getGamepads ? navigator.getGamepads() : [];
+  for (var i = 0; i < pads.length; ++i) {
+    var pad = pads[i];
+    if (!pad || !pad.connected) continue;
+    var value = function (list, n) {
+      var v = list[n];
+      return typeof v === 'number' ? v : v ? v.value : 0;
+    };
+    var values = [value(pad.axes, 0), value(pad.axes, 1), value(pad.axes, 2), value(pad.axes, 3),
+                  value(pad.buttons, 6), value(pad.buttons, 7)];
+    for (var n = 0; n < 6; ++n) HEAPF64[(at >> 3) + n] = values[n];
+    return true;
+  }
+  return false;
 };
 
 mazePage.releasePointer = function () {

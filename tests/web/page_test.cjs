@@ -1,8 +1,8 @@
 // The viewer's page in headless chromium, against a server on 127.0.0.1 that this script starts
 // and stops: the default world and the blocks world start, their textures are confirmed by key
 // presses while the title names each wait, the canvas then equals maze-snapshot's frame pixel for
-// pixel, the default world's follows the browser window to a larger size, and a world that fails
-// shows its report.
+// pixel, the default world's follows the browser window to a larger size and moves while a key or
+// a game controller's stick is held, and a world that fails shows its report.
 //   node page_test.cjs PAGE_DIR SCRATCH SEED POSE TEXTURES BLOCKS_TEXTURES
 // SCRATCH holds expected.raw, expected-800x600.raw and expected-blocks.raw (maze-snapshot's pages:
 // B, G, R, X per pixel) and receives the browser's profile, page.png and the report-*.png of the
@@ -94,7 +94,8 @@ async function startWorld(context, base, query, textures, expected) {
   return page;
 }
 
-// The default world: it follows the browser window, offers F12's picture and ends on Escape.
+// The default world: it follows the browser window, moves while a key or a stick is held, offers
+// F12's picture and ends on Escape.
 async function defaultWorld(context, base) {
   const page = await startWorld(context, base, `seed=${seed}&pose=${pose}`, textureCount,
                                 'expected.raw');
@@ -106,6 +107,25 @@ async function defaultWorld(context, base) {
   const resized = await settle(page, 'expected-800x600.raw');
   check(/ 0 differ$/.test(resized), `RESOLUTION=window: the canvas follows the browser window ` +
                                     `to 800 x 600 (${resized})`);
+  // A held key walks until it comes up, and a controller's right stick turns until it rests: the
+  // picture changes while either is held, then stays.
+  const moves = [
+    ['Up held walks the viewer, which stops when Up comes up',
+     () => page.keyboard.down('ArrowUp'), () => page.keyboard.up('ArrowUp')],
+    ["a game controller's right stick turns the viewer, which stops when the stick rests",
+     () => page.evaluate(() => { navigator.getGamepads = () => [{ connected: true, axes: [0, 0, 1, 0], buttons: [] }]; }),
+     () => page.evaluate(() => { navigator.getGamepads = () => []; })],
+  ];
+  for (const [label, hold, release] of moves) {
+    const before = await canvasPixels(page);
+    await hold();
+    await page.waitForTimeout(400);
+    await release();
+    await page.waitForTimeout(200);
+    const moved = await canvasPixels(page);
+    await page.waitForTimeout(500);
+    check(!moved.equals(before) && moved.equals(await canvasPixels(page)), label);
+  }
   const [download] = await Promise.all([page.waitForEvent('download', { timeout: kWait }),
                                         page.keyboard.press('F12')]);
   const png = fs.readFileSync(await download.path());
