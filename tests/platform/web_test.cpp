@@ -172,6 +172,7 @@ TEST(WebKeys, NameHeldKeysAsTheDesktopDoes) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(platform::web::HeldKeyName(c.key, c.code, c.shift), c.name) << c.key << " " << c.code;
+    EXPECT_TRUE(*c.name == '\0' || platform::IsKeyName(c.name)) << c.name;
   }
 }
 
