@@ -6,8 +6,8 @@
 
 #include "platform/backend.h"
 #include "platform/headless.h"
-#include "platform/platform.h"
 #include "platform/internal.h"
+#include "platform/platform.h"
 #include "platform/recording.h"
 
 namespace platform {

@@ -23,7 +23,7 @@ struct Pointer {
 
 Pointer pointer;  // the window's pointer
 
-int screenshots_wanted = 0;  // presses of F12 or Print Screen since the last DispatchEvents
+int screenshots_wanted = 0;        // presses of F12 or Print Screen since the last DispatchEvents
 bool controllers_started = false;  // the game controller subsystem runs
 std::map<SDL_JoystickID, SDL_GameController*> controllers;  // the controllers plugged in
 
