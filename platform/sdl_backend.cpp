@@ -19,16 +19,15 @@
 #include "platform/screenshot_writer.h"
 #include "platform/sdl_window.h"
 #include "platform/signals.h"
+#include "platform/title.h"
 
 namespace platform::backend {
 
 namespace {
 
-constexpr char kTitle[] = "Maze viewer";
-constexpr double kTitleInterval = 0.5;  // seconds between frame-rate updates of the title
-constexpr double kNoteSeconds = 4.0;    // how long the title shows where a screenshot went
-constexpr int kIdleWaitMs = 10;      // longest block for events while a wait keeps finding no key
-constexpr int kUnknownRefresh = 60;  // display refresh assumed when the display does not say
+constexpr double kNoteSeconds = 4.0;  // how long the title shows where a screenshot went
+constexpr int kIdleWaitMs = 10;       // longest block for events while a wait keeps finding no key
+constexpr int kUnknownRefresh = 60;   // display refresh assumed when the display does not say
 // With vsync on, frames are still held at least this share of a refresh apart, in case the
 // renderer reports vsync that does not block; the margin covers refresh rates that the display
 // rounds to whole hertz, so that the timer never makes a real vsync miss a refresh.
@@ -41,14 +40,9 @@ struct Display {
   int width = 0;  // size of the texture and of the logical picture
   int height = 0;
   const uint32_t* shown = nullptr;  // the page last presented, until the pages change
-  long presents = 0;                // Present calls since the title was last updated
-  long fps = -1;                    // the frame rate the title shows; -1 before one is measured
-  double title_since = 0.0;         // Clock() when the title was last updated
-  std::string wait_title;           // the wait's title last shown (empty: the frame rate)
-  std::string note;                 // shown in the title until note_until
-  double note_until = 0.0;
-  double frame_interval = 0.0;  // least time between presents; 0 leaves frames unpaced
-  double last_present = 0.0;    // Clock() when the previous present began
+  WindowTitle title;                // the window's title and the frame rate it shows
+  double frame_interval = 0.0;      // least time between presents; 0 leaves frames unpaced
+  double last_present = 0.0;        // Clock() when the previous present began
 };
 
 Display display;          // the one window of the program
@@ -161,44 +155,23 @@ bool CreateWindow(int width, int height) {
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   FitScreen(width, height);
   const Uint32 flags = SDL_WINDOW_RESIZABLE | (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-  display.window = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                                    height, flags);
+  display.window = SDL_CreateWindow(WindowTitle::kName, SDL_WINDOWPOS_CENTERED,
+                                    SDL_WINDOWPOS_CENTERED, width, height, flags);
   if (display.window == nullptr) return false;
   display.renderer = SDL_CreateRenderer(display.window, -1, 0);
   if (display.renderer == nullptr) return false;
   SDL_StartTextInput();
   SetPacing();
-  display.title_since = Clock();
+  display.title.Start(Clock());
   return true;
 }
 
-// Shows a wait's title, or else the last frame rate once one is measured, then the engine's
-// lasting note (the goal's message) and, while it lasts, the screenshot's note.
 void ShowTitle() {
-  std::string title = kTitle;
-  if (!display.wait_title.empty()) {
-    title += " - " + display.wait_title;
-  } else if (display.fps >= 0) {
-    title += " - " + std::to_string(display.fps) + " fps";
-  }
-  if (!Desktop().title_note.empty()) title += " - " + Desktop().title_note;
-  if (Clock() < display.note_until) title += " - " + display.note;
-  SDL_SetWindowTitle(display.window, title.c_str());
+  SDL_SetWindowTitle(display.window, display.title.Text(Clock()).c_str());
 }
 
-// Renews the frame rate in the title every kTitleInterval, and a wait's title at once; the frame
-// rate is counted afresh from the end of a wait.
 void UpdateTitle() {
-  const double now = Clock();
-  const double elapsed = now - display.title_since;
-  const std::string& wait = Desktop().wait_title;
-  const bool changed = wait != display.wait_title;
-  if (!changed && elapsed < kTitleInterval) return;
-  display.fps = changed ? -1 : static_cast<long>(display.presents / elapsed + 0.5);
-  display.wait_title = wait;
-  ShowTitle();
-  display.presents = 0;
-  display.title_since = now;
+  if (display.title.Renew(Clock())) ShowTitle();
 }
 
 // Says what became of a screenshot: on the standard output (the error stream when it was not
@@ -206,13 +179,12 @@ void UpdateTitle() {
 void Tell(const screenshot::Outcome& outcome) {
   if (outcome.path.empty()) {
     WriteError("Screenshot not saved: " + outcome.error + "\n");
-    display.note = "screenshot not saved";
+    display.title.Note("screenshot not saved", Clock() + kNoteSeconds);
   } else {
     std::printf("Screenshot saved to %s\n", outcome.path.c_str());
     std::fflush(stdout);
-    display.note = "saved " + outcome.path;
+    display.title.Note("saved " + outcome.path, Clock() + kNoteSeconds);
   }
-  display.note_until = Clock() + kNoteSeconds;
   if (display.window != nullptr) ShowTitle();  // the note at once, beside the last frame rate
 }
 
@@ -299,7 +271,7 @@ void Present(const uint32_t* pixels, int width, int height) {
   SDL_RenderCopy(display.renderer, display.texture, nullptr, nullptr);
   Pace();
   SDL_RenderPresent(display.renderer);
-  ++display.presents;
+  display.title.CountPresent();
   UpdateTitle();
 }
 

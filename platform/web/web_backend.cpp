@@ -12,6 +12,7 @@
 
 #include "platform/backend.h"
 #include "platform/platform.h"
+#include "platform/title.h"
 #include "platform/web/web.h"
 
 // The page's side, in page.js. (clang-format would take JavaScript's operators for C++'s.)
@@ -34,55 +35,27 @@ namespace platform::backend {
 
 namespace {
 
-constexpr char kTitle[] = "Maze viewer";
-constexpr double kTitleInterval = 0.5;  // seconds between frame-rate updates of the title
-constexpr double kNoteSeconds = 4.0;    // how long the title shows a screenshot's name
-constexpr int kIdleWaitMs = 10;         // the yield of a wait that keeps finding no key
+constexpr double kNoteSeconds = 4.0;  // how long the title shows a screenshot's name
+constexpr int kIdleWaitMs = 10;       // the yield of a wait that keeps finding no key
 
 struct Page {
   bool open = false;
   int width = 0;
   int height = 0;
   const uint32_t* shown = nullptr;  // the page last presented
-  long presents = 0;                // Present calls since the title was last updated
-  long fps = -1;                    // the frame rate the title shows; -1 before one is measured
-  double title_since = 0.0;         // Clock() when the title was last updated
-  std::string wait_title;           // the wait's title last shown (empty: the frame rate)
-  std::string note;                 // shown in the title until note_until
-  double note_until = 0.0;
+  WindowTitle title;                // the window's title and the frame rate it shows
 };
 
 Page page;                // the canvas
 bool fullscreen = false;  // the canvas is (or is asked to be) fullscreen
 bool vsync = false;       // presents wait for the browser's animation frames
 
-// Shows a wait's title, or else the last frame rate once one is measured, then the engine's
-// lasting note (the goal's message) and, while it lasts, the screenshot's note.
 void ShowTitle() {
-  std::string title = kTitle;
-  if (!page.wait_title.empty()) {
-    title += " - " + page.wait_title;
-  } else if (page.fps >= 0) {
-    title += " - " + std::to_string(page.fps) + " fps";
-  }
-  if (!Desktop().title_note.empty()) title += " - " + Desktop().title_note;
-  if (Clock() < page.note_until) title += " - " + page.note;
-  maze_page_set_title(title.c_str());
+  maze_page_set_title(page.title.Text(Clock()).c_str());
 }
 
-// Renews the frame rate in the title every kTitleInterval, and a wait's title at once; the frame
-// rate is counted afresh from the end of a wait.
 void UpdateTitle() {
-  const double now = Clock();
-  const double elapsed = now - page.title_since;
-  const std::string& wait = Desktop().wait_title;
-  const bool changed = wait != page.wait_title;
-  if (!changed && elapsed < kTitleInterval) return;
-  page.fps = changed ? -1 : static_cast<long>(page.presents / elapsed + 0.5);
-  page.wait_title = wait;
-  ShowTitle();
-  page.presents = 0;
-  page.title_since = now;
+  if (page.title.Renew(Clock())) ShowTitle();
 }
 
 }  // namespace
@@ -97,8 +70,7 @@ void SaveScreenshot() {
   if (page.shown == nullptr) return;
   char name[64] = "";
   maze_page_save_screenshot(name, sizeof name);
-  page.note = std::string("saved ") + name;
-  page.note_until = Clock() + kNoteSeconds;
+  page.title.Note(std::string("saved ") + name, Clock() + kNoteSeconds);
   ShowTitle();  // the note at once, beside the last frame rate
 }
 
@@ -109,8 +81,8 @@ bool OpenWindow(int width, int height) {
   page.open = true;
   page.width = width;
   page.height = height;
-  page.title_since = Clock();
-  maze_page_set_title(kTitle);
+  page.title.Start(Clock());
+  maze_page_set_title(WindowTitle::kName);
   if (fullscreen) maze_page_fullscreen(true);
   return true;
 }
@@ -146,7 +118,7 @@ void Present(const uint32_t* pixels, int width, int height) {
   } else {
     emscripten_sleep(0);
   }
-  ++page.presents;
+  page.title.CountPresent();
   UpdateTitle();
 }
 
