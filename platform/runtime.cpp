@@ -248,34 +248,4 @@ double RoundEven(double value) {
   return std::nearbyint(value);
 }
 
-namespace {
-
-// An already integral double as int32, saturating; NaN gives 0.
-int32_t SaturateIntegral(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= 2147483647.0) return std::numeric_limits<int32_t>::max();
-  if (value <= -2147483648.0) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(value);
-}
-
-}  // namespace
-
-int32_t RoundInt(double value) {
-  return SaturateIntegral(RoundEven(value));
-}
-
-int32_t FloorInt(double value) {
-  return SaturateIntegral(std::floor(value));
-}
-
-int32_t TruncInt(double value) {
-  return SaturateIntegral(std::trunc(value));
-}
-
-int32_t IntDiv(int32_t a, int32_t b) {
-  if (b == 0) return 0;
-  if (b == -1) return static_cast<int32_t>(0u - static_cast<uint32_t>(a));
-  return a / b;
-}
-
 }  // namespace rt

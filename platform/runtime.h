@@ -6,7 +6,9 @@
 // int32 range saturate to INT32_MIN or INT32_MAX, everything else rounds as the function says.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -99,17 +101,37 @@ std::string StrAddress(const void* pointer);
 // Upper-case hexadecimal without leading zeros ("0" for 0).
 std::string Hex(uint32_t value);
 
-// Round to nearest, halves to even, as int32 (NaN 0, saturating).
-int32_t RoundInt(double value);
-// Largest integer not above value, as int32 (NaN 0, saturating).
-int32_t FloorInt(double value);
-// Toward zero, as int32 (NaN 0, saturating).
-int32_t TruncInt(double value);
 // Round to nearest, halves to even, as a double (exact for every finite input).
 double RoundEven(double value);
+
+// The conversions and the division below are inline: the renderers call them per column.
+
+// An already integral double as int32, saturating; NaN gives 0.
+inline int32_t SaturateIntegral(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 2147483647.0) return std::numeric_limits<int32_t>::max();
+  if (value <= -2147483648.0) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(value);
+}
+// Round to nearest, halves to even, as int32 (NaN 0, saturating).
+inline int32_t RoundInt(double value) {
+  return SaturateIntegral(RoundEven(value));
+}
+// Largest integer not above value, as int32 (NaN 0, saturating).
+inline int32_t FloorInt(double value) {
+  return SaturateIntegral(std::floor(value));
+}
+// Toward zero, as int32 (NaN 0, saturating).
+inline int32_t TruncInt(double value) {
+  return SaturateIntegral(std::trunc(value));
+}
 // Integer division truncating toward zero, the language's a \ b. INT32_MIN \ -1 wraps to
 // INT32_MIN; a divisor of 0 is the caller's error and gives 0.
-int32_t IntDiv(int32_t a, int32_t b);
+inline int32_t IntDiv(int32_t a, int32_t b) {
+  if (b == 0) return 0;
+  if (b == -1) return static_cast<int32_t>(0u - static_cast<uint32_t>(a));
+  return a / b;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Arrays with explicit bounds. Indexing outside lbound..ubound stops the program with runtime
