@@ -118,8 +118,27 @@ struct View {
   int32_t xcell, ycell;
 };
 
+// Where the ray enters the solid cell `cell`, across a vertical grid line or a horizontal one.
+void Hit(Ray& ray, double vx, double vy, const View& view, bool across_x, const CellAnswer& cell) {
+  if (across_x) {
+    ray.hx = ray.xscan + (ray.xdir < 0 ? 1 : 0);
+    ray.hy = (ray.hx - POSX) * vy / vx + POSY;
+    ray.bbx = rt::FloorInt(Frac(ray.hy) * 64);
+    if (ray.xdir < 0) ray.bbx = 63 - ray.bbx;
+  } else {
+    ray.hy = ray.yscan + (ray.ydir < 0 ? 1 : 0);
+    ray.hx = (ray.hy - POSY) * vx / vy + POSX;
+    ray.bbx = rt::FloorInt(Frac(ray.hx) * 64);
+    if (ray.ydir > 0) ray.bbx = 63 - ray.bbx;
+  }
+  ray.texture = cell.texture;
+  ray.dist = (ray.hx - POSX) * view.cosang + (ray.hy - POSY) * view.sinang;
+}
+
 // Steps the ray along (vx, vy) until it enters a solid cell, as the literal ray caster does;
-// hx, hy and bbx keep their values when it meets no wall, and dist is then infinite.
+// hx, hy and bbx keep their values when it meets no wall, and dist is then infinite. Which way
+// each step goes is chosen without a branch (a ray's steps alternate unpredictably); a - b and
+// a + -b are the same double.
 void Cast(Ray& ray, double vx, double vy, const View& view, FrameCells& cells) {
   ray.hit = true;
   ray.xscan = view.xcell;
@@ -134,33 +153,15 @@ void Cast(Ray& ray, double vx, double vy, const View& view, FrameCells& cells) {
   if (ray.ydir > 0) ray.ytemp = 1 - ray.ytemp;
   ray.d = ray.incy * ray.xtemp - ray.incx * ray.ytemp;
   for (int32_t step = 0; step < MAXRAYSTEPS; ++step) {
-    if (ray.d < 0) {
-      ray.xscan = ray.xscan + ray.xdir;
-      const CellAnswer& cell = cells.At(ray.xscan, ray.yscan);
-      if (cell.solid) {
-        ray.hx = ray.xscan + (ray.xdir < 0 ? 1 : 0);
-        ray.hy = (ray.hx - POSX) * vy / vx + POSY;
-        ray.bbx = rt::FloorInt(Frac(ray.hy) * 64);
-        if (ray.xdir < 0) ray.bbx = 63 - ray.bbx;
-        ray.texture = cell.texture;
-        ray.dist = (ray.hx - POSX) * view.cosang + (ray.hy - POSY) * view.sinang;
-        return;
-      }
-      ray.d = ray.d + ray.incy;
-    } else {
-      ray.yscan = ray.yscan + ray.ydir;
-      const CellAnswer& cell = cells.At(ray.xscan, ray.yscan);
-      if (cell.solid) {
-        ray.hy = ray.yscan + (ray.ydir < 0 ? 1 : 0);
-        ray.hx = (ray.hy - POSY) * vx / vy + POSX;
-        ray.bbx = rt::FloorInt(Frac(ray.hx) * 64);
-        if (ray.ydir > 0) ray.bbx = 63 - ray.bbx;
-        ray.texture = cell.texture;
-        ray.dist = (ray.hx - POSX) * view.cosang + (ray.hy - POSY) * view.sinang;
-        return;
-      }
-      ray.d = ray.d - ray.incx;
+    const bool across_x = ray.d < 0;  // the step crosses a vertical grid line
+    ray.xscan += across_x ? ray.xdir : 0;
+    ray.yscan += across_x ? 0 : ray.ydir;
+    const CellAnswer& cell = cells.At(ray.xscan, ray.yscan);
+    if (cell.solid) {
+      Hit(ray, vx, vy, view, across_x, cell);
+      return;
     }
+    ray.d += across_x ? ray.incy : -ray.incx;
   }
   ray.dist = std::numeric_limits<double>::infinity();
   ray.hit = false;

@@ -243,9 +243,4 @@ std::string Hex(uint32_t value) {
   return text;
 }
 
-double RoundEven(double value) {
-  // The default rounding mode is round-to-nearest-even; nearbyint honours it.
-  return std::nearbyint(value);
-}
-
 }  // namespace rt

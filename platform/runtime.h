@@ -101,10 +101,17 @@ std::string StrAddress(const void* pointer);
 // Upper-case hexadecimal without leading zeros ("0" for 0).
 std::string Hex(uint32_t value);
 
-// Round to nearest, halves to even, as a double (exact for every finite input).
-double RoundEven(double value);
+// The roundings, conversions and the division below are inline: the renderers call them per
+// column.
 
-// The conversions and the division below are inline: the renderers call them per column.
+// Round to nearest, halves to even, as a double (exact for every finite input). Below 2^52 in
+// magnitude, adding and taking away 2^52 leaves the nearest integer, ties to even, in the default
+// rounding mode; from 2^52 on every double is an integer already.
+inline double RoundEven(double value) {
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < 0x1p52)) return value;  // integral, infinite or NaN
+  return std::copysign(magnitude + 0x1p52 - 0x1p52, value);
+}
 
 // An already integral double as int32, saturating; NaN gives 0.
 inline int32_t SaturateIntegral(double value) {

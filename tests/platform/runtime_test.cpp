@@ -117,6 +117,18 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(rt::RoundEven(2.5), 2.0);
 }
 
+// The inline rounding against the C library's in the default rounding mode, sign of zero and
+// the edges of exact integers included.
+TEST(Rounding, RoundEvenIsTheLibraryRounding) {
+  for (double v : {0.0, -0.0, 0.5, -0.5, 1.5, -2.5, 0.49999999999999994, 1e-300, -0.4,
+                   4503599627370495.5, -4503599627370497.0, 9007199254740993.0, 1e300, kInf}) {
+    const double rounded = rt::RoundEven(v), expected = std::nearbyint(v);
+    EXPECT_EQ(rounded, expected) << v;
+    EXPECT_EQ(std::signbit(rounded), std::signbit(expected)) << v;
+  }
+  EXPECT_TRUE(std::isnan(rt::RoundEven(kNaN)));
+}
+
 TEST(Rounding, OutOfRangeValuesHaveADefinedResult) {
   for (auto convert : {rt::RoundInt, rt::FloorInt, rt::TruncInt}) {
     EXPECT_EQ(convert(kNaN), 0);
