@@ -137,8 +137,7 @@ void Hit(Ray& ray, double vx, double vy, const View& view, bool across_x, const 
 
 // Steps the ray along (vx, vy) until it enters a solid cell, as the literal ray caster does;
 // hx, hy and bbx keep their values when it meets no wall, and dist is then infinite. Which way
-// each step goes is chosen without a branch (a ray's steps alternate unpredictably); a - b and
-// a + -b are the same double.
+// each step goes is chosen without a branch (a ray's steps alternate unpredictably).
 void Cast(Ray& ray, double vx, double vy, const View& view, FrameCells& cells) {
   ray.hit = true;
   ray.xscan = view.xcell;
@@ -161,7 +160,7 @@ void Cast(Ray& ray, double vx, double vy, const View& view, FrameCells& cells) {
       Hit(ray, vx, vy, view, across_x, cell);
       return;
     }
-    ray.d += across_x ? ray.incy : -ray.incx;
+    ray.d = across_x ? ray.d + ray.incy : ray.d - ray.incx;
   }
   ray.dist = std::numeric_limits<double>::infinity();
   ray.hit = false;
