@@ -587,7 +587,8 @@ bool FindSteadyRows(const Column* columns, int32_t top, int32_t bottom, SteadySt
   return strip.row1 - strip.row0 >= kSteadyRows;
 }
 
-// Page rows r0 to r1 - 1 of the strip at x0: texels at[c] + (w[c] >> 26) of `texels`.
+// The steady rows of the strip at x0: column c shows texel at[c] + (w[c] >> 26) of `texels`,
+// w[c] moving on by step[c] a row.
 [[gnu::target("avx2")]] void GatherRows(const Canvas& canvas, int32_t x0, const SteadyStrip& strip,
                                         const uint32_t* texels) {
   const __m256i* at = reinterpret_cast<const __m256i*>(strip.at);
