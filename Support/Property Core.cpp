@@ -42,6 +42,7 @@ bool PROPERTY_STORE::Grow(int32_t count) {
 }
 
 void PROPERTY_STORE::Resize(int32_t count, const rt::Where& at) {
+  ++resizes_;
   if (count <= 0) {
     records_.reset();
     count_ = capacity_ = 0;

@@ -37,6 +37,10 @@ class PROPERTY_STORE {
   int32_t UBound() const { return count_ - 1; }  // -1 when empty
   int32_t Count() const { return count_; }
   int32_t Capacity() const { return capacity_; }  // slots allocated, Count() or more
+  // Resize calls so far. The store's set of labels changes only through a resize (every insert,
+  // delete, append, merge of a new label, erase and load makes one), so what a reader derives
+  // from the labels alone needs redoing only once this has moved on.
+  uint64_t Resizes() const { return resizes_; }
 
   // Record i; stops the program with runtime error 6 outside 0..UBound().
   PROPERTY_DB_TYPE& At(int32_t i, const rt::Where& at) {
@@ -64,6 +68,7 @@ class PROPERTY_STORE {
   std::unique_ptr<PROPERTY_DB_TYPE[]> records_;
   int32_t count_ = 0;     // records in use
   int32_t capacity_ = 0;  // slots allocated
+  uint64_t resizes_ = 0;  // see Resizes
 };
 
 // The record {-1, "", "", null} whose copy every lookup of a missing label returns. Start-up

@@ -19,12 +19,17 @@ constexpr uint32_t GOALCOLOUR = 0xFF00D000;
 constexpr uint32_t VIEWERCOLOUR = 0xFFFF3030;
 constexpr uint32_t HEADINGCOLOUR = 0xFFFFFF00;
 
-// The walls of the board, one flag per cell (index y * 64 + x), rebuilt from BOARDDB per frame.
+// The walls of the board, one flag per cell (index y * 64 + x), rebuilt from BOARDDB when its
+// labels may have changed: reading them costs as much as drawing a 640 x 480 frame.
 std::vector<uint8_t> WALLGRID;
+// BOARDDB.Resizes() when WALLGRID was built.
+uint64_t WALLSREAD = 0;
 // The smallest rectangle of cells holding every wall (the part of the board the map shows).
 int32_t WALLLEFT, WALLTOP, WALLRIGHT, WALLBOTTOM;
 
 void READWALLS() {
+  if (!WALLGRID.empty() && WALLSREAD == BOARDDB.Resizes()) return;
+  WALLSREAD = BOARDDB.Resizes();
   WALLGRID.assign(SIDE * SIDE, 0);
   WALLLEFT = WALLTOP = SIDE - 1;
   WALLRIGHT = WALLBOTTOM = 0;

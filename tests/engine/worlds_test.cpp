@@ -243,6 +243,8 @@ TEST_F(Worlds, TheMinimapLeavesTheFrameAloneWhenOffAndDrawsTheViewerWhenOn) {
   const std::vector<uint32_t> on = frame();
   EXPECT_EQ(pixel(on, X, Y), 0xFF3030u) << "the viewer's cell";
   EXPECT_EQ(pixel(on, 0, 0), 0xB0B0B0u) << "a wall";
+  PROPERTY_DATABASE_DELETE(BOARDDB, CellLabel(0, 0).View());
+  EXPECT_EQ(pixel(frame(), 0, 0), 0x202020u) << "the wall taken away";
   MINIMAPOPTION("explored");
   const std::vector<uint32_t> explored = frame();
   EXPECT_EQ(pixel(explored, X, Y), 0xFF3030u);
