@@ -9,11 +9,8 @@
 set -u
 . "$(dirname "$0")/lib.sh"
 viewer=$1 data=$2 readme=$3
-world=$E2E_TMP/world
-mkdir -p "$world"
-cp -r "$data"/. "$world"/
+e2e_copy_world "$data"
 echo "SCREENSHOTS=shots" >>"$world/params.property"
-textures=$(grep -c . "$world/textures.property")
 
 # Milliseconds since the epoch.
 now_ms() { date +%s%3N; }

@@ -55,6 +55,15 @@ e2e_start_wm() {
   e2e_fail "the window manager did not start"
 }
 
+# Copies the world in folder $1 to $E2E_TMP/$2 (default: world), which $world then names, and
+# counts its textures in $textures.
+e2e_copy_world() {
+  world=$E2E_TMP/${2:-world}
+  mkdir -p "$world"
+  cp -r "$1"/. "$world"/
+  textures=$(grep -c . "$world/textures.property")
+}
+
 # Starts the viewer in folder $2 (program $1), its output in $E2E_TMP/viewer.out and .err.
 e2e_start_viewer() {
   (cd "$2" && exec "$1" >"$E2E_TMP/viewer.out" 2>"$E2E_TMP/viewer.err") &

@@ -9,11 +9,8 @@
 set -u
 . "$(dirname "$0")/lib.sh"
 viewer=$1 snapshot=$2 data=$3
-world=$E2E_TMP/world
-mkdir -p "$world"
-cp -r "$data"/. "$world"/
+e2e_copy_world "$data"
 cp "$world/params.property" "$E2E_TMP/params"
-textures=$(grep -c . "$world/textures.property")
 speed=$(grep '^WALKSPEED=' "$world/params.property" | cut -d= -f2)
 speed=${speed:-3}
 

@@ -7,15 +7,12 @@
 set -u
 . "$(dirname "$0")/lib.sh"
 viewer=$1 data=$2
-textures=$(grep -c . "$data/textures.property")
 
 # Starts the viewer in a copy $1 of the default world with the lines $2 ... appended, and
 # confirms its textures.
 start_world() {
-  world=$E2E_TMP/$1
+  e2e_copy_world "$data" "$1"
   shift
-  mkdir -p "$world"
-  cp -r "$data"/. "$world"/
   printf '%s\n' "SCREENSHOTS=shots" "$@" >>"$world/params.property"
   e2e_start_viewer "$viewer" "$world"
   for _ in $(seq "$textures"); do e2e_keys space; done

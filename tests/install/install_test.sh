@@ -11,6 +11,7 @@ set -euo pipefail
 build=$1 source=$2 verbose=${3:-}
 . "$source/tests/e2e/lib.sh"
 . "$source/tests/install/menu.sh"
+. "$source/tests/install/consumer.sh"
 prefix=$E2E_TMP/prefix
 cached() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 libdir=$(cached CMAKE_INSTALL_LIBDIR) gamedir=$(cached MAZE_INSTALL_GAMEDIR)
@@ -45,20 +46,8 @@ diff <(expected | sort) <(cd "$prefix" && find . -type f | sed 's|^\./||' |
   e2e_fail "the installed tree differs from the expected one (< expected, > installed)"
 
 # The consumer, through the CMake package and through pkg-config.
-consumer=$source/tests/install/consumer
-cmake -S "$consumer" -B "$E2E_TMP/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
-  >"$E2E_TMP/consumer.log" 2>&1 &&
-  cmake --build "$E2E_TMP/consumer" -v >>"$E2E_TMP/consumer.log" 2>&1 ||
-  e2e_fail "the consumer does not build: $(tail -n 30 "$E2E_TMP/consumer.log")"
+consumer_check "$source" "$prefix" "$prefix/$libdir/pkgconfig"
 [ "$verbose" = --verbose ] && tail -n 12 "$E2E_TMP/consumer.log"
-export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
-for backend in headless sdl; do
-  "$E2E_TMP/consumer/consumer-$backend" >/dev/null || e2e_fail "consumer-$backend failed"
-  # shellcheck disable=SC2046
-  c++ -std=c++20 -o "$E2E_TMP/pc-$backend" "$consumer/consumer.cpp" \
-    $(pkg-config --cflags --libs "maze-$backend") || e2e_fail "no pkg-config build with $backend"
-  "$E2E_TMP/pc-$backend" >/dev/null || e2e_fail "the pkg-config consumer with $backend failed"
-done
 
 # The desktop entry, its icon, the metainfo and the man pages.
 entry=$prefix/share/applications/maze-viewer.desktop

@@ -11,6 +11,7 @@ set -euo pipefail
 source=$1 game=$2 dev=$3 old=${4:-}
 . "$source/tests/e2e/lib.sh"
 . "$source/tests/install/menu.sh"
+. "$source/tests/install/consumer.sh"
 
 # Names of the packages the new ones depend on (alternatives, versions and architectures dropped).
 dependencies() {
@@ -89,21 +90,9 @@ expect_installed dev-first maze-viewer libmaze-dev
 # The library alone: the consumer, through the CMake package and through pkg-config.
 new_root dev
 dpkg_in dev --install "$dev"
-usr=$E2E_TMP/dev/usr consumer=$source/tests/install/consumer
-cmake -S "$consumer" -B "$E2E_TMP/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$usr" \
-  >"$E2E_TMP/consumer.log" 2>&1 &&
-  cmake --build "$E2E_TMP/consumer" -v >>"$E2E_TMP/consumer.log" 2>&1 ||
-  e2e_fail "the consumer does not build: $(tail -n 30 "$E2E_TMP/consumer.log")"
+usr=$E2E_TMP/dev/usr
+consumer_check "$source" "$usr" "$(dirname "$(find "$usr/lib" -name maze.pc)")"
 tail -n 6 "$E2E_TMP/consumer.log"
-PKG_CONFIG_PATH=$(dirname "$(find "$usr/lib" -name maze.pc)")
-export PKG_CONFIG_PATH
-for backend in headless sdl; do
-  "$E2E_TMP/consumer/consumer-$backend" >/dev/null || e2e_fail "consumer-$backend failed"
-  # shellcheck disable=SC2046
-  c++ -std=c++20 -o "$E2E_TMP/pc-$backend" "$consumer/consumer.cpp" \
-    $(pkg-config --cflags --libs "maze-$backend") || e2e_fail "no pkg-config build with $backend"
-  "$E2E_TMP/pc-$backend" >/dev/null || e2e_fail "the pkg-config consumer with $backend failed"
-done
 # One version: both packages', the tools' --version and the man pages'.
 version=$(dpkg-deb -f "$game" Version)
 [ "$(dpkg-deb -f "$dev" Version)" = "$version" ] || e2e_fail "the packages' versions differ"
