@@ -308,10 +308,10 @@ const uint32_t* TextureColumn(const platform::IMAGE* image, int32_t y, uint32_t*
 // the same depth value: they all share one.
 struct DarkColumn {
   const platform::IMAGE* texture = nullptr;
-  int32_t y = -1;      // texture column
-  int32_t depth = -1;  // depth value
-  uint64_t done = 0;   // bit x set: texel[x] is darkened
-  uint32_t texel[64];
+  int32_t y = -1;           // texture column
+  int32_t depth = -1;       // depth value
+  uint64_t done = 0;        // bit x set: texel[x] is darkened
+  uint32_t texel[64] = {};  // read whole by vector code, so never left unset
 
   // Darkens the texels of `wanted` (bit x for texture row x) that are not darkened yet. Kept
   // out of line, where its loop gets registers of its own.
@@ -549,23 +549,34 @@ void DrawBand(const Canvas& canvas, const Column* columns, int32_t x0, int32_t c
 
 #if defined(__x86_64__)
 // Steady rows: where every column of a strip shows its one texture column through the shared
-// darkened columns, a page row is 16 texels fetched by two vector gathers, written straight to
-// the page without the tile. Only where the processor has AVX2; elsewhere DrawBand draws them.
+// darkened columns, a page row is 16 texels written straight to the page without the tile.
+// With AVX-512 they are picked by permutes from the few darkened columns the strip shows, held
+// in registers; with AVX2 alone, or from more columns, two vector gathers fetch them. Without
+// AVX2 DrawBand draws them.
 
 constexpr int32_t kSteadyRows = 8;  // fewer steady rows are left to DrawBand
+constexpr int32_t kSources = 4;     // darkened columns a strip's texels are picked from at most
 
-bool CanGather() {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  return avx2;
+// How the processor fetches steady rows.
+enum class Fetch { kTile, kGather, kPermute };
+
+Fetch BestFetch() {
+  static const Fetch fetch = __builtin_cpu_supports("avx512f") ? Fetch::kPermute
+                             : __builtin_cpu_supports("avx2")  ? Fetch::kGather
+                                                               : Fetch::kTile;
+  return fetch;
 }
 
 // Where each column of a strip shows its texture column, and how it moves down the rows.
 struct SteadyStrip {
   int32_t row0, row1;              // the steady rows [row0, row1) of the page
   int32_t y[kStrip];               // each column's texture column
-  alignas(32) int32_t at[kStrip];  // its darkened texels, as an index from the first one's
-  alignas(32) uint32_t w[kStrip];  // texture row at row0 in the top 6 bits (see DrawTexturedWall)
-  alignas(32) uint32_t step[kStrip];
+  alignas(64) int32_t at[kStrip];  // its darkened texels, as an index from the first one's
+  alignas(64) uint32_t w[kStrip];  // texture row at row0 in the top 6 bits (see DrawTexturedWall)
+  alignas(64) uint32_t step[kStrip];
+  int32_t sources;                   // distinct darkened columns, 0 when over kSources
+  const uint32_t* source[kSources];  // their texels
+  uint16_t lanes[kSources];          // bit c: column c shows source[d]
 };
 
 // The rows from `top` to `bottom` in which every column of a full strip lies inside its textured
@@ -592,19 +603,70 @@ bool FindSteadyRows(const Column* columns, int32_t top, int32_t bottom, SteadySt
   return strip.row1 - strip.row0 >= kSteadyRows;
 }
 
-// The steady rows of the strip at x0: column c shows texel at[c] + (w[c] >> 26) of `texels`,
-// w[c] moving on by step[c] a row.
+// The distinct darkened columns that a strip's columns show, when there are at most kSources.
+void FindSources(SteadyStrip& strip, DarkColumn* const* dark) {
+  strip.sources = 0;
+  for (int32_t c = 0; c < kStrip; ++c) {
+    int32_t d = 0;
+    while (d < strip.sources && strip.source[d] != dark[c]->texel) ++d;
+    if (d == kSources) {
+      strip.sources = 0;
+      return;
+    }
+    if (d == strip.sources) {
+      strip.source[d] = dark[c]->texel;
+      strip.lanes[d] = 0;
+      ++strip.sources;
+    }
+    strip.lanes[d] = static_cast<uint16_t>(strip.lanes[d] | 1u << c);
+  }
+}
+
+// Makes the darkened columns of `count` steady strips (of 16 columns each, side by side) hold
+// every texel their steady rows show, and fills in how each column picks them; false, with
+// nothing darkened, when two of the columns would need the same darkened column.
+bool PrepareSteadyRows(const Canvas& canvas, const Column* columns, SteadyStrip* strips,
+                       int32_t count) {
+  DarkColumn* dark[2 * kStrip];
+  for (int32_t c = 0; c < count * kStrip; ++c) {
+    dark[c] =
+        &canvas.dark->For(columns[c].texture, strips[c / kStrip].y[c % kStrip], columns[c].depth);
+  }
+  for (int32_t c = 0; c < count * kStrip; ++c) {
+    if (dark[c]->texture != columns[c].texture || dark[c]->depth != columns[c].depth) return false;
+  }
+  const uint32_t* texels = canvas.dark->First();
+  for (int32_t i = 0; i < count; ++i) FindSources(strips[i], dark + i * kStrip);
+  for (int32_t c = 0; c < count * kStrip; ++c) {
+    SteadyStrip& strip = strips[c / kStrip];
+    const int32_t lane = c % kStrip;
+    const Column& column = columns[c];
+    const int64_t u = int64_t{column.by} + 65535 + int64_t{strip.row0 - column.sy1} * column.byi;
+    const int64_t last = u + int64_t{strip.row1 - strip.row0 - 1} * column.byi;
+    dark[c]->Darken(TextureRows(static_cast<int32_t>(u >> 16), static_cast<int32_t>(last >> 16)),
+                    canvas.shades->Of(column.depth));
+    strip.at[lane] = static_cast<int32_t>(dark[c]->texel - texels);
+    strip.w[lane] = static_cast<uint32_t>(u) << 10;
+    strip.step[lane] = static_cast<uint32_t>(column.byi) << 10;
+  }
+  return true;
+}
+
+// Rows r0 to r1 - 1 of the steady rows of the strip at x0: column c shows texel at[c] + (w[c] >>
+// 26) of `texels`, w[c] moving on by step[c] a row.
 [[gnu::target("avx2")]] void GatherRows(const Canvas& canvas, int32_t x0, const SteadyStrip& strip,
-                                        const uint32_t* texels) {
+                                        int32_t r0, int32_t r1) {
   const __m256i* at = reinterpret_cast<const __m256i*>(strip.at);
   const __m256i* step = reinterpret_cast<const __m256i*>(strip.step);
   const __m256i* w = reinterpret_cast<const __m256i*>(strip.w);
   const __m256i at0 = _mm256_load_si256(at), at1 = _mm256_load_si256(at + 1);
   const __m256i step0 = _mm256_load_si256(step), step1 = _mm256_load_si256(step + 1);
-  __m256i w0 = _mm256_load_si256(w), w1 = _mm256_load_si256(w + 1);
-  const int* base = reinterpret_cast<const int*>(texels);
+  const __m256i skip = _mm256_set1_epi32(r0 - strip.row0);
+  __m256i w0 = _mm256_add_epi32(_mm256_load_si256(w), _mm256_mullo_epi32(step0, skip));
+  __m256i w1 = _mm256_add_epi32(_mm256_load_si256(w + 1), _mm256_mullo_epi32(step1, skip));
+  const int* base = reinterpret_cast<const int*>(canvas.dark->First());
   const size_t width = static_cast<size_t>(canvas.width);
-  for (int32_t r = strip.row0; r < strip.row1; ++r) {
+  for (int32_t r = r0; r < r1; ++r) {
     uint32_t* row = canvas.page + static_cast<size_t>(r) * width + x0;
     if (r + kAhead < canvas.height) __builtin_prefetch(row + kAhead * width, 1);
     const __m256i left =
@@ -618,75 +680,184 @@ bool FindSteadyRows(const Column* columns, int32_t top, int32_t bottom, SteadySt
   }
 }
 
-// The steady rows of a full strip, gathered; drawn by DrawBand instead when two of its columns
-// would need the same darkened column.
-void DrawSteadyRows(const Canvas& canvas, const Column* columns, int32_t x0, SteadyStrip& strip,
-                    uint32_t* tile) {
-  DarkColumn* dark[kStrip];
-  for (int32_t c = 0; c < kStrip; ++c) {
-    dark[c] = &canvas.dark->For(columns[c].texture, strip.y[c], columns[c].depth);
-  }
-  for (int32_t c = 0; c < kStrip; ++c) {
-    if (dark[c]->texture != columns[c].texture || dark[c]->depth != columns[c].depth) {
-      DrawBand(canvas, columns, x0, kStrip, strip.row0, strip.row1, tile);
-      return;
+// The texels of a strip with D sources, in registers: each row picks each column's texel by its
+// texture row, the top 6 bits of w, from the 64 texels of its source.
+template <int D>
+struct Picker {
+  __m512i texels[D][4];
+  __mmask16 lanes[D];
+  __m512i w, step;
+
+  [[gnu::target("avx512f")]] Picker(const SteadyStrip& strip, int32_t r0) {
+    for (int d = 0; d < D; ++d) {
+      for (int q = 0; q < 4; ++q) texels[d][q] = _mm512_loadu_si512(strip.source[d] + 16 * q);
+      lanes[d] = strip.lanes[d];
     }
+    step = _mm512_load_si512(strip.step);
+    w = _mm512_add_epi32(_mm512_load_si512(strip.w),
+                         _mm512_mullo_epi32(step, _mm512_set1_epi32(r0 - strip.row0)));
   }
-  const uint32_t* texels = canvas.dark->First();
-  for (int32_t c = 0; c < kStrip; ++c) {
-    const Column& column = columns[c];
-    const int64_t u = int64_t{column.by} + 65535 + int64_t{strip.row0 - column.sy1} * column.byi;
-    const int64_t last = u + int64_t{strip.row1 - strip.row0 - 1} * column.byi;
-    dark[c]->Darken(TextureRows(static_cast<int32_t>(u >> 16), static_cast<int32_t>(last >> 16)),
-                    canvas.shades->Of(column.depth));
-    strip.at[c] = static_cast<int32_t>(dark[c]->texel - texels);
-    strip.w[c] = static_cast<uint32_t>(u) << 10;
-    strip.step[c] = static_cast<uint32_t>(column.byi) << 10;
+  // The row's 16 texels; moves on to the next row.
+  [[gnu::target("avx512f"), gnu::always_inline]] __m512i Next() {
+    const __m512i row = _mm512_maskz_srli_epi32(0xFFFF, w, 26);  // (no unset source to warn of)
+    const __mmask16 high = _mm512_test_epi32_mask(row, _mm512_set1_epi32(32));
+    __m512i out = Pick(0, row, high);
+    for (int d = 1; d < D; ++d) out = _mm512_mask_mov_epi32(out, lanes[d], Pick(d, row, high));
+    w = _mm512_add_epi32(w, step);
+    return out;
   }
-  GatherRows(canvas, x0, strip, texels);
+  [[gnu::target("avx512f"), gnu::always_inline]] __m512i Pick(int d, __m512i row,
+                                                              __mmask16 high) const {
+    return _mm512_mask_blend_epi32(high, _mm512_permutex2var_epi32(texels[d][0], row, texels[d][1]),
+                                   _mm512_permutex2var_epi32(texels[d][2], row, texels[d][3]));
+  }
+};
+
+// Rows r0 to r1 - 1 of the steady rows of the strip at x0, picked.
+template <int D>
+[[gnu::target("avx512f")]] void PickRows(const Canvas& canvas, int32_t x0, const SteadyStrip& strip,
+                                         int32_t r0, int32_t r1) {
+  Picker<D> picker(strip, r0);
+  const size_t width = static_cast<size_t>(canvas.width);
+  for (int32_t r = r0; r < r1; ++r) {
+    uint32_t* row = canvas.page + static_cast<size_t>(r) * width + x0;
+    if (r + kAhead < canvas.height) __builtin_prefetch(row + kAhead * width, 1);
+    _mm512_storeu_si512(row, picker.Next());
+  }
 }
 
-// The rows from top to bottom - 1 of the strip, between the ceiling and the floor.
-void DrawWalls(const Canvas& canvas, const Column* columns, int32_t x0, int32_t count, int32_t top,
-               int32_t bottom, uint32_t* tile) {
-  SteadyStrip strip;
-  if (count < kStrip || !CanGather() || !FindSteadyRows(columns, top, bottom, strip)) {
-    DrawBand(canvas, columns, x0, count, top, bottom, tile);
+// Rows r0 to r1 - 1 of two neighbouring strips at x0, picked row by row: two runs side by side
+// in each row. A strip's runs alone, down many rows, fall into a few cache sets when the page's
+// row is a multiple of 1 KiB, and there their stores queue up.
+template <int DA, int DB>
+[[gnu::target("avx512f")]] void PickPairRows(const Canvas& canvas, int32_t x0, const SteadyStrip& a,
+                                             const SteadyStrip& b, int32_t r0, int32_t r1) {
+  Picker<DA> left(a, r0);
+  Picker<DB> right(b, r0);
+  const size_t width = static_cast<size_t>(canvas.width);
+  for (int32_t r = r0; r < r1; ++r) {
+    uint32_t* row = canvas.page + static_cast<size_t>(r) * width + x0;
+    if (r + kAhead < canvas.height) {
+      __builtin_prefetch(row + kAhead * width, 1);
+      __builtin_prefetch(row + kAhead * width + kStrip, 1);
+    }
+    _mm512_storeu_si512(row, left.Next());
+    _mm512_storeu_si512(row + kStrip, right.Next());
+  }
+}
+
+using RowsFunction = void (*)(const Canvas&, int32_t, const SteadyStrip&, int32_t, int32_t);
+using PairFunction = void (*)(const Canvas&, int32_t, const SteadyStrip&, const SteadyStrip&,
+                              int32_t, int32_t);
+
+// Rows r0 to r1 - 1 of a prepared strip's steady rows.
+void DrawSteadyRows(const Canvas& canvas, int32_t x0, const SteadyStrip& strip, int32_t r0,
+                    int32_t r1) {
+  static constexpr RowsFunction kPick[] = {PickRows<1>, PickRows<2>, PickRows<3>, PickRows<4>};
+  if (r0 >= r1) return;
+  if (strip.sources > 0 && BestFetch() == Fetch::kPermute) {
+    kPick[strip.sources - 1](canvas, x0, strip, r0, r1);
+  } else {
+    GatherRows(canvas, x0, strip, r0, r1);
+  }
+}
+
+template <int DA>
+constexpr std::array<PairFunction, kSources> PairsWith() {
+  return {PickPairRows<DA, 1>, PickPairRows<DA, 2>, PickPairRows<DA, 3>, PickPairRows<DA, 4>};
+}
+
+// The steady rows of two prepared neighbouring strips at x0: the rows both have, picked as pairs.
+void DrawSteadyPair(const Canvas& canvas, int32_t x0, const SteadyStrip& a, const SteadyStrip& b) {
+  static constexpr std::array<PairFunction, kSources> kPairs[] = {PairsWith<1>(), PairsWith<2>(),
+                                                                  PairsWith<3>(), PairsWith<4>()};
+  const int32_t r0 = std::max(a.row0, b.row0), r1 = std::min(a.row1, b.row1);
+  if (a.sources == 0 || b.sources == 0 || BestFetch() != Fetch::kPermute || r0 >= r1) {
+    DrawSteadyRows(canvas, x0, a, a.row0, a.row1);
+    DrawSteadyRows(canvas, x0 + kStrip, b, b.row0, b.row1);
     return;
   }
-  DrawBand(canvas, columns, x0, count, top, strip.row0, tile);
-  DrawSteadyRows(canvas, columns, x0, strip, tile);
-  DrawBand(canvas, columns, x0, count, strip.row1, bottom, tile);
+  DrawSteadyRows(canvas, x0, a, a.row0, r0);
+  DrawSteadyRows(canvas, x0 + kStrip, b, b.row0, r0);
+  kPairs[a.sources - 1][static_cast<size_t>(b.sources - 1)](canvas, x0, a, b, r0, r1);
+  DrawSteadyRows(canvas, x0, a, r1, a.row1);
+  DrawSteadyRows(canvas, x0 + kStrip, b, r1, b.row1);
 }
-#else
-void DrawWalls(const Canvas& canvas, const Column* columns, int32_t x0, int32_t count, int32_t top,
-               int32_t bottom, uint32_t* tile) {
-  DrawBand(canvas, columns, x0, count, top, bottom, tile);
+
+// The steady rows of the full strips at x0 (`count` of them, one or two) that have any: prepared
+// and drawn together where their darkened columns can all be kept, one by one otherwise, and by
+// DrawBand where a strip's own columns would need the same darkened column.
+void DrawSteady(const Canvas& canvas, const Column* columns, int32_t x0, SteadyStrip* strips,
+                const bool* steady, int32_t count, uint32_t* tile) {
+  if (count == 2 && steady[0] && steady[1] && PrepareSteadyRows(canvas, columns, strips, 2)) {
+    DrawSteadyPair(canvas, x0, strips[0], strips[1]);
+    return;
+  }
+  for (int32_t i = 0; i < count; ++i) {
+    if (!steady[i]) continue;
+    const Column* own = columns + i * kStrip;
+    SteadyStrip& strip = strips[i];
+    if (PrepareSteadyRows(canvas, own, &strip, 1)) {
+      DrawSteadyRows(canvas, x0 + i * kStrip, strip, strip.row0, strip.row1);
+    } else {
+      DrawBand(canvas, own, x0 + i * kStrip, kStrip, strip.row0, strip.row1, tile);
+    }
+  }
 }
 #endif
 
-// Columns x0 .. x0 + count - 1, in row order: rows above every wall of the strip are ceiling,
-// rows below every wall floor, and DrawWalls draws the rows between.
-void DrawStrip(const Canvas& canvas, const Column* columns, int32_t x0, int32_t count,
-               uint32_t* tile) {
-  int32_t top = canvas.height, bottom = 0;
-  for (int32_t c = 0; c < count; ++c) {
-    top = std::min(top, columns[c].sy1);
-    bottom = std::max(bottom, columns[c].sy2);
+// The rows from the first to the last wall row of a strip.
+struct Span {
+  int32_t top, bottom;
+};
+
+// Columns x0 .. x0 + count - 1 of one or two strips, in row order: rows above every wall of a
+// strip are ceiling, rows below every wall floor, and the rows between are its walls. Steady
+// rows are drawn last, after every other row of both strips, so that the darkened columns they
+// pick from stay as they were prepared.
+void DrawStrips(const Canvas& canvas, const Column* columns, int32_t x0, int32_t count,
+                uint32_t* tile) {
+  const int32_t strips = (count + kStrip - 1) / kStrip;
+#if defined(__x86_64__)
+  SteadyStrip steady[2];
+  bool has[2] = {false, false};
+#endif
+  for (int32_t i = 0; i < strips; ++i) {
+    const Column* own = columns + i * kStrip;
+    const int32_t x = x0 + i * kStrip, n = std::min(kStrip, count - i * kStrip);
+    Span walls{canvas.height, 0};
+    for (int32_t c = 0; c < n; ++c) {
+      walls.top = std::min(walls.top, own[c].sy1);
+      walls.bottom = std::max(walls.bottom, own[c].sy2);
+    }
+    walls.bottom = std::max(walls.bottom, walls.top);
+    const Ramps& ramps = canvas.ramps;
+    RampPoint p = ramps.At(static_cast<uint32_t>(x));
+    WriteRows(canvas, x, 0, walls.top, [&](uint32_t* row, int32_t) {
+      RampRow<Ceiling>(row, ramps, p, n);
+      ramps.Down(p);
+    });
+#if defined(__x86_64__)
+    has[i] = n == kStrip && BestFetch() != Fetch::kTile &&
+             FindSteadyRows(own, walls.top, walls.bottom, steady[i]);
+    if (has[i]) {
+      DrawBand(canvas, own, x, n, walls.top, steady[i].row0, tile);
+      DrawBand(canvas, own, x, n, steady[i].row1, walls.bottom, tile);
+    } else {
+      DrawBand(canvas, own, x, n, walls.top, walls.bottom, tile);
+    }
+#else
+    DrawBand(canvas, own, x, n, walls.top, walls.bottom, tile);
+#endif
+    p = ramps.At(static_cast<uint32_t>(x + walls.bottom * canvas.width));
+    WriteRows(canvas, x, walls.bottom, canvas.height, [&](uint32_t* row, int32_t) {
+      RampRow<Floor>(row, ramps, p, n);
+      ramps.Down(p);
+    });
   }
-  bottom = std::max(bottom, top);
-  const Ramps& ramps = canvas.ramps;
-  RampPoint p = ramps.At(static_cast<uint32_t>(x0));
-  WriteRows(canvas, x0, 0, top, [&](uint32_t* row, int32_t) {
-    RampRow<Ceiling>(row, ramps, p, count);
-    ramps.Down(p);
-  });
-  DrawWalls(canvas, columns, x0, count, top, bottom, tile);
-  p = ramps.At(static_cast<uint32_t>(x0 + bottom * canvas.width));
-  WriteRows(canvas, x0, bottom, canvas.height, [&](uint32_t* row, int32_t) {
-    RampRow<Floor>(row, ramps, p, count);
-    ramps.Down(p);
-  });
+#if defined(__x86_64__)
+  DrawSteady(canvas, columns, x0, steady, has, strips, tile);
+#endif
 }
 
 // True when every run of every column lies inside the page (see the top of this file).
@@ -777,9 +948,9 @@ void DrawAll(uint32_t* page, bool cleared) {
     Worker& worker = scratch.workers[static_cast<size_t>(w)];
     const Canvas canvas{page, cleared, XDIM, YDIM, &scratch.shades, &worker.dark, ramps};
     const int32_t end = std::min(XDIM, (block + 1) * kBlockWidth);
-    for (int32_t x0 = block * kBlockWidth; x0 < end; x0 += kStrip) {
-      DrawStrip(canvas, &scratch.columns[static_cast<size_t>(x0)], x0, std::min(kStrip, end - x0),
-                worker.tile.data());
+    for (int32_t x0 = block * kBlockWidth; x0 < end; x0 += 2 * kStrip) {
+      DrawStrips(canvas, &scratch.columns[static_cast<size_t>(x0)], x0,
+                 std::min(2 * kStrip, end - x0), worker.tile.data());
     }
   });
 }
