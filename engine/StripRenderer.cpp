@@ -937,14 +937,20 @@ bool ProjectAll(int32_t& by, int32_t& byi) {
 
 // Draws the strips on the pool's threads, in blocks of kBlock neighbouring strips, which share
 // their darkened texture columns: every pixel belongs to one strip, and a strip reads nothing
-// that another one writes, so the page is the same whatever thread draws which strip.
+// that another one writes, so the page is the same whatever thread draws which strip. Each
+// thread draws one run of neighbouring blocks, left to right: the memory takes the threads'
+// stores far better than from blocks dealt out in turn.
 void DrawAll(uint32_t* page, bool cleared) {
   const Ramps ramps(RAMPAREA > 0 ? RAMPAREA : 640 * 480, XDIM);
   scratch.shades.Follow();
   for (Worker& worker : scratch.workers) worker.dark.Forget();
   constexpr int32_t kBlockWidth = kBlock * kStrip;
   const int32_t blocks = (XDIM + kBlockWidth - 1) / kBlockWidth;
-  pool::Run(static_cast<int32_t>(scratch.workers.size()), blocks, [&](int32_t block, int32_t w) {
+  const int32_t threads = static_cast<int32_t>(scratch.workers.size());
+  const int32_t per = (blocks + threads - 1) / threads;
+  pool::Run(threads, threads * per, [&](int32_t task, int32_t w) {
+    const int32_t block = task % threads * per + task / threads;
+    if (block >= blocks) return;
     Worker& worker = scratch.workers[static_cast<size_t>(w)];
     const Canvas canvas{page, cleared, XDIM, YDIM, &scratch.shades, &worker.dark, ramps};
     const int32_t end = std::min(XDIM, (block + 1) * kBlockWidth);
