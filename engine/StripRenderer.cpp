@@ -32,6 +32,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 #include <vector>
 
 #if defined(__x86_64__)
@@ -750,10 +751,30 @@ using RowsFunction = void (*)(const Canvas&, int32_t, const SteadyStrip&, int32_
 using PairFunction = void (*)(const Canvas&, int32_t, const SteadyStrip&, const SteadyStrip&,
                               int32_t, int32_t);
 
+// The picking functions for every number of sources: entry d - 1 for d sources, and for a pair
+// entry [d - 1][e - 1].
+using Sources = std::make_integer_sequence<int, kSources>;
+
+template <int... d>
+constexpr std::array<RowsFunction, kSources> PickTable(std::integer_sequence<int, d...>) {
+  return {PickRows<d + 1>...};
+}
+
+template <int left, int... d>
+constexpr std::array<PairFunction, kSources> PairsWith(std::integer_sequence<int, d...>) {
+  return {PickPairRows<left, d + 1>...};
+}
+
+template <int... d>
+constexpr std::array<std::array<PairFunction, kSources>, kSources> PairTable(
+    std::integer_sequence<int, d...> all) {
+  return {PairsWith<d + 1>(all)...};
+}
+
 // Rows r0 to r1 - 1 of a prepared strip's steady rows.
 void DrawSteadyRows(const Canvas& canvas, int32_t x0, const SteadyStrip& strip, int32_t r0,
                     int32_t r1) {
-  static constexpr RowsFunction kPick[] = {PickRows<1>, PickRows<2>, PickRows<3>, PickRows<4>};
+  static constexpr auto kPick = PickTable(Sources{});
   if (r0 >= r1) return;
   if (strip.sources > 0 && BestFetch() == Fetch::kPermute) {
     kPick[strip.sources - 1](canvas, x0, strip, r0, r1);
@@ -762,15 +783,9 @@ void DrawSteadyRows(const Canvas& canvas, int32_t x0, const SteadyStrip& strip, 
   }
 }
 
-template <int DA>
-constexpr std::array<PairFunction, kSources> PairsWith() {
-  return {PickPairRows<DA, 1>, PickPairRows<DA, 2>, PickPairRows<DA, 3>, PickPairRows<DA, 4>};
-}
-
 // The steady rows of two prepared neighbouring strips at x0: the rows both have, picked as pairs.
 void DrawSteadyPair(const Canvas& canvas, int32_t x0, const SteadyStrip& a, const SteadyStrip& b) {
-  static constexpr std::array<PairFunction, kSources> kPairs[] = {PairsWith<1>(), PairsWith<2>(),
-                                                                  PairsWith<3>(), PairsWith<4>()};
+  static constexpr auto kPairs = PairTable(Sources{});
   const int32_t r0 = std::max(a.row0, b.row0), r1 = std::min(a.row1, b.row1);
   if (a.sources == 0 || b.sources == 0 || BestFetch() != Fetch::kPermute || r0 >= r1) {
     DrawSteadyRows(canvas, x0, a, a.row0, a.row1);
