@@ -171,6 +171,10 @@ void CASTCOLUMN();
 // Draws the frame LITERALRAYTRACE would draw and leaves the same frame globals, when every run of
 // every column lies inside the page; otherwise returns false having changed nothing.
 bool STRIPRAYTRACE();
+// The widest vector instructions the fast path may draw with; by default the widest the
+// processor has. The picture is the same with any: tests lower it to check every way of drawing.
+enum class FastVectors { kNone, kAvx2, kAvx512 };
+void LIMITFASTVECTORS(FastVectors widest);
 
 // ----- column renderer (Renderer.cpp) -----
 // Distance at or below which a column shows no wall rows (1/64).

@@ -20,11 +20,14 @@
 //   into a small row-major tile that stays in the nearest cache, and then copied to the page
 //   row by row. Page rows are prefetched for writing well before they are written.
 // - Most rows between do not need the tile: where each of the strip's 16 columns shows one
-//   texture column, already darkened, a page row is 16 texels that two AVX2 gathers fetch and
-//   two stores write, on processors that have AVX2.
+//   texture column, already darkened, a page row is 16 texels written straight to it. With
+//   AVX-512 they are picked by permutes from the few darkened columns the strip shows, held in
+//   registers, and two neighbouring strips write their common rows side by side; with AVX2 two
+//   gathers fetch them.
 // - Rays are cast and strips drawn on THREADS threads of a pool started once. Each ray is cast
 //   on its own and the columns are projected in order after, and the frame globals are set
-//   from their results, so that they and the page do not depend on the thread count.
+//   from their results, so that they and the page do not depend on the thread count. Each
+//   thread draws one run of neighbouring strips.
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -54,6 +57,8 @@ constexpr int32_t kAhead = 64;   // rows between a page row's prefetch and its w
 constexpr int32_t kChunk = 256;  // rows of a strip drawn into the tile at a time (16 KiB)
 constexpr int32_t kBlock = 4;    // neighbouring strips a thread draws in a row
 constexpr int32_t kRays = 64;    // neighbouring rays a thread casts in a row
+
+FastVectors vector_limit = FastVectors::kAvx512;  // set by LIMITFASTVECTORS, read by Widest
 
 // ---------------------------------------------------------------------------------------------
 // Answers of the stores for one frame
@@ -558,14 +563,13 @@ void DrawBand(const Canvas& canvas, const Column* columns, int32_t x0, int32_t c
 constexpr int32_t kSteadyRows = 8;  // fewer steady rows are left to DrawBand
 constexpr int32_t kSources = 4;     // darkened columns a strip's texels are picked from at most
 
-// How the processor fetches steady rows.
-enum class Fetch { kTile, kGather, kPermute };
-
-Fetch BestFetch() {
-  static const Fetch fetch = __builtin_cpu_supports("avx512f") ? Fetch::kPermute
-                             : __builtin_cpu_supports("avx2")  ? Fetch::kGather
-                                                               : Fetch::kTile;
-  return fetch;
+// The widest vectors the processor has and LIMITFASTVECTORS allows: AVX-512 picks steady rows,
+// AVX2 gathers them, and without either DrawBand draws them.
+FastVectors Widest() {
+  static const FastVectors processor = __builtin_cpu_supports("avx512f") ? FastVectors::kAvx512
+                                       : __builtin_cpu_supports("avx2")  ? FastVectors::kAvx2
+                                                                         : FastVectors::kNone;
+  return std::min(processor, vector_limit);
 }
 
 // Where each column of a strip shows its texture column, and how it moves down the rows.
@@ -776,7 +780,7 @@ void DrawSteadyRows(const Canvas& canvas, int32_t x0, const SteadyStrip& strip, 
                     int32_t r1) {
   static constexpr auto kPick = PickTable(Sources{});
   if (r0 >= r1) return;
-  if (strip.sources > 0 && BestFetch() == Fetch::kPermute) {
+  if (strip.sources > 0 && Widest() == FastVectors::kAvx512) {
     kPick[strip.sources - 1](canvas, x0, strip, r0, r1);
   } else {
     GatherRows(canvas, x0, strip, r0, r1);
@@ -787,7 +791,7 @@ void DrawSteadyRows(const Canvas& canvas, int32_t x0, const SteadyStrip& strip, 
 void DrawSteadyPair(const Canvas& canvas, int32_t x0, const SteadyStrip& a, const SteadyStrip& b) {
   static constexpr auto kPairs = PairTable(Sources{});
   const int32_t r0 = std::max(a.row0, b.row0), r1 = std::min(a.row1, b.row1);
-  if (a.sources == 0 || b.sources == 0 || BestFetch() != Fetch::kPermute || r0 >= r1) {
+  if (a.sources == 0 || b.sources == 0 || Widest() != FastVectors::kAvx512 || r0 >= r1) {
     DrawSteadyRows(canvas, x0, a, a.row0, a.row1);
     DrawSteadyRows(canvas, x0 + kStrip, b, b.row0, b.row1);
     return;
@@ -853,7 +857,7 @@ void DrawStrips(const Canvas& canvas, const Column* columns, int32_t x0, int32_t
       ramps.Down(p);
     });
 #if defined(__x86_64__)
-    has[i] = n == kStrip && BestFetch() != Fetch::kTile &&
+    has[i] = n == kStrip && Widest() != FastVectors::kNone &&
              FindSteadyRows(own, walls.top, walls.bottom, steady[i]);
     if (has[i]) {
       DrawBand(canvas, own, x, n, walls.top, steady[i].row0, tile);
@@ -992,6 +996,10 @@ bool MakeRoom() {
 }
 
 }  // namespace
+
+void LIMITFASTVECTORS(FastVectors widest) {
+  vector_limit = widest;
+}
 
 // Reads: the viewer, XDIM, YDIM, PPL, HVAL, GAMMA, THREADS, BOARD, BOARDDB, TEXTUREDB. Writes: what
 // LITERALRAYTRACE writes, with the same values.

@@ -36,6 +36,10 @@ uint64_t Bits(T value) {
 // strips of a narrow page.
 constexpr int32_t kThreadCounts[] = {1, 2, 3, 7};
 
+// The fast path's ways of drawing, which every frame takes in turn: with each of them on a
+// processor that has it, the others on one that has not.
+constexpr FastVectors kVectors[] = {FastVectors::kAvx512, FastVectors::kAvx2, FastVectors::kNone};
+
 // Every frame global the renderers leave behind.
 // clang-format off
 #define FRAME_GLOBALS(X)                                                                        \
@@ -179,6 +183,7 @@ class StripRenderer : public testsupport::WorldTest {
     const FrameState literal = Capture();
     for (int32_t threads : kThreadCounts) {
       THREADS = threads;
+      LIMITFASTVECTORS(kVectors[frames_++ % std::size(kVectors)]);
       Prepare(cleared);
       ASSERT_TRUE(STRIPRAYTRACE()) << where << ", " << threads << " threads";
       EXPECT_EQ(Difference(literal, Capture()), "") << where << ", " << threads << " threads";
@@ -189,7 +194,13 @@ class StripRenderer : public testsupport::WorldTest {
     for (size_t i = 0; i < poses.size(); ++i) ExpectSameFrame(poses[i], i % 2 == 0, what);
   }
 
+  void TearDown() override {
+    LIMITFASTVECTORS(FastVectors::kAvx512);
+    WorldTest::TearDown();
+  }
+
   std::mt19937 rng_{2024};
+  size_t frames_ = 0;  // fast frames drawn, which take the vector limits in turn
 };
 
 TEST_F(StripRenderer, DrawsTheLiteralFrameAtEveryPoseAndSize) {
