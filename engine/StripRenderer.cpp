@@ -823,60 +823,71 @@ void DrawSteady(const Canvas& canvas, const Column* columns, int32_t x0, SteadyS
     }
   }
 }
+
+// The rows from top to bottom - 1 of the strip, between the ceiling and the floor, all but its
+// steady rows: true when it has them, found in `steady` for DrawSteady.
+bool DrawWallsBesideSteady(const Canvas& canvas, const Column* columns, int32_t x0, int32_t count,
+                           int32_t top, int32_t bottom, uint32_t* tile, SteadyStrip& steady) {
+  if (count < kStrip || Widest() == FastVectors::kNone ||
+      !FindSteadyRows(columns, top, bottom, steady)) {
+    DrawBand(canvas, columns, x0, count, top, bottom, tile);
+    return false;
+  }
+  DrawBand(canvas, columns, x0, count, top, steady.row0, tile);
+  DrawBand(canvas, columns, x0, count, steady.row1, bottom, tile);
+  return true;
+}
+#else
+struct SteadyStrip {};
+
+bool DrawWallsBesideSteady(const Canvas& canvas, const Column* columns, int32_t x0, int32_t count,
+                           int32_t top, int32_t bottom, uint32_t* tile, SteadyStrip&) {
+  DrawBand(canvas, columns, x0, count, top, bottom, tile);
+  return false;
+}
+
+void DrawSteady(const Canvas&, const Column*, int32_t, SteadyStrip*, const bool*, int32_t,
+                uint32_t*) {}
 #endif
 
-// The rows from the first to the last wall row of a strip.
-struct Span {
-  int32_t top, bottom;
-};
+// Columns x0 .. x0 + count - 1 of a strip, in row order, all but its steady rows: rows above
+// every wall of the strip are ceiling, rows below every wall floor, and the rows between its
+// walls. True when it has steady rows, found in `steady`.
+bool DrawStrip(const Canvas& canvas, const Column* columns, int32_t x0, int32_t count,
+               uint32_t* tile, SteadyStrip& steady) {
+  int32_t top = canvas.height, bottom = 0;
+  for (int32_t c = 0; c < count; ++c) {
+    top = std::min(top, columns[c].sy1);
+    bottom = std::max(bottom, columns[c].sy2);
+  }
+  bottom = std::max(bottom, top);
+  const Ramps& ramps = canvas.ramps;
+  RampPoint p = ramps.At(static_cast<uint32_t>(x0));
+  WriteRows(canvas, x0, 0, top, [&](uint32_t* row, int32_t) {
+    RampRow<Ceiling>(row, ramps, p, count);
+    ramps.Down(p);
+  });
+  const bool has = DrawWallsBesideSteady(canvas, columns, x0, count, top, bottom, tile, steady);
+  p = ramps.At(static_cast<uint32_t>(x0 + bottom * canvas.width));
+  WriteRows(canvas, x0, bottom, canvas.height, [&](uint32_t* row, int32_t) {
+    RampRow<Floor>(row, ramps, p, count);
+    ramps.Down(p);
+  });
+  return has;
+}
 
-// Columns x0 .. x0 + count - 1 of one or two strips, in row order: rows above every wall of a
-// strip are ceiling, rows below every wall floor, and the rows between are its walls. Steady
-// rows are drawn last, after every other row of both strips, so that the darkened columns they
-// pick from stay as they were prepared.
+// Columns x0 .. x0 + count - 1 of one or two strips. Their steady rows are drawn last, after
+// every other row of both, so that the darkened columns they show stay as they were prepared.
 void DrawStrips(const Canvas& canvas, const Column* columns, int32_t x0, int32_t count,
                 uint32_t* tile) {
   const int32_t strips = (count + kStrip - 1) / kStrip;
-#if defined(__x86_64__)
   SteadyStrip steady[2];
   bool has[2] = {false, false};
-#endif
   for (int32_t i = 0; i < strips; ++i) {
-    const Column* own = columns + i * kStrip;
-    const int32_t x = x0 + i * kStrip, n = std::min(kStrip, count - i * kStrip);
-    Span walls{canvas.height, 0};
-    for (int32_t c = 0; c < n; ++c) {
-      walls.top = std::min(walls.top, own[c].sy1);
-      walls.bottom = std::max(walls.bottom, own[c].sy2);
-    }
-    walls.bottom = std::max(walls.bottom, walls.top);
-    const Ramps& ramps = canvas.ramps;
-    RampPoint p = ramps.At(static_cast<uint32_t>(x));
-    WriteRows(canvas, x, 0, walls.top, [&](uint32_t* row, int32_t) {
-      RampRow<Ceiling>(row, ramps, p, n);
-      ramps.Down(p);
-    });
-#if defined(__x86_64__)
-    has[i] = n == kStrip && Widest() != FastVectors::kNone &&
-             FindSteadyRows(own, walls.top, walls.bottom, steady[i]);
-    if (has[i]) {
-      DrawBand(canvas, own, x, n, walls.top, steady[i].row0, tile);
-      DrawBand(canvas, own, x, n, steady[i].row1, walls.bottom, tile);
-    } else {
-      DrawBand(canvas, own, x, n, walls.top, walls.bottom, tile);
-    }
-#else
-    DrawBand(canvas, own, x, n, walls.top, walls.bottom, tile);
-#endif
-    p = ramps.At(static_cast<uint32_t>(x + walls.bottom * canvas.width));
-    WriteRows(canvas, x, walls.bottom, canvas.height, [&](uint32_t* row, int32_t) {
-      RampRow<Floor>(row, ramps, p, n);
-      ramps.Down(p);
-    });
+    has[i] = DrawStrip(canvas, columns + i * kStrip, x0 + i * kStrip,
+                       std::min(kStrip, count - i * kStrip), tile, steady[i]);
   }
-#if defined(__x86_64__)
   DrawSteady(canvas, columns, x0, steady, has, strips, tile);
-#endif
 }
 
 // True when every run of every column lies inside the page (see the top of this file).
