@@ -166,7 +166,10 @@ void Cast(Ray& ray, double vx, double vy, const View& view, FrameCells& cells) {
       Hit(ray, vx, vy, view, across_x, cell);
       return;
     }
-    ray.d = across_x ? ray.d + ray.incy : ray.d - ray.incx;
+    // A NaN stays the same NaN, as in the literal caster's D + INCY and D - INCX: the select is
+    // kept off it, since a compiler may fold it into one sum with the other operand first.
+    const double next = across_x ? ray.d + ray.incy : ray.d - ray.incx;
+    ray.d = std::isnan(ray.d) ? ray.d : next;
   }
   ray.dist = std::numeric_limits<double>::infinity();
   ray.hit = false;
