@@ -721,25 +721,19 @@ struct Picker {
   }
 };
 
-// Rows r0 to r1 - 1 of the steady rows of the strip at x0, picked.
-template <int D>
-[[gnu::target("avx512f")]] void PickRows(const Canvas& canvas, int32_t x0, const SteadyStrip& strip,
-                                         int32_t r0, int32_t r1) {
-  Picker<D> picker(strip, r0);
-  const size_t width = static_cast<size_t>(canvas.width);
-  for (int32_t r = r0; r < r1; ++r) {
-    uint32_t* row = canvas.page + static_cast<size_t>(r) * width + x0;
-    if (r + kAhead < canvas.height) __builtin_prefetch(row + kAhead * width, 1);
-    _mm512_storeu_si512(row, picker.Next());
-  }
-}
+// No strip: the second of a pair that is one strip alone.
+template <>
+struct Picker<0> {
+  Picker(const SteadyStrip&, int32_t) {}
+};
 
-// Rows r0 to r1 - 1 of two neighbouring strips at x0, picked row by row: two runs side by side
-// in each row. A strip's runs alone, down many rows, fall into a few cache sets when the page's
-// row is a multiple of 1 KiB, and there their stores queue up.
+// Rows r0 to r1 - 1 of the steady rows of the strip at x0 and, unless DB is 0, of the strip
+// beside it, picked row by row: two runs side by side in each row. A strip's runs alone, down
+// many rows, fall into a few cache sets when the page's row is a multiple of 1 KiB, and there
+// their stores queue up.
 template <int DA, int DB>
-[[gnu::target("avx512f")]] void PickPairRows(const Canvas& canvas, int32_t x0, const SteadyStrip& a,
-                                             const SteadyStrip& b, int32_t r0, int32_t r1) {
+[[gnu::target("avx512f")]] void PickRows(const Canvas& canvas, int32_t x0, const SteadyStrip& a,
+                                         const SteadyStrip& b, int32_t r0, int32_t r1) {
   Picker<DA> left(a, r0);
   Picker<DB> right(b, r0);
   const size_t width = static_cast<size_t>(canvas.width);
@@ -747,44 +741,37 @@ template <int DA, int DB>
     uint32_t* row = canvas.page + static_cast<size_t>(r) * width + x0;
     if (r + kAhead < canvas.height) {
       __builtin_prefetch(row + kAhead * width, 1);
-      __builtin_prefetch(row + kAhead * width + kStrip, 1);
+      if constexpr (DB > 0) __builtin_prefetch(row + kAhead * width + kStrip, 1);
     }
     _mm512_storeu_si512(row, left.Next());
-    _mm512_storeu_si512(row + kStrip, right.Next());
+    if constexpr (DB > 0) _mm512_storeu_si512(row + kStrip, right.Next());
   }
 }
 
-using RowsFunction = void (*)(const Canvas&, int32_t, const SteadyStrip&, int32_t, int32_t);
-using PairFunction = void (*)(const Canvas&, int32_t, const SteadyStrip&, const SteadyStrip&,
+using RowsFunction = void (*)(const Canvas&, int32_t, const SteadyStrip&, const SteadyStrip&,
                               int32_t, int32_t);
 
-// The picking functions for every number of sources: entry d - 1 for d sources, and for a pair
-// entry [d - 1][e - 1].
-using Sources = std::make_integer_sequence<int, kSources>;
-
-template <int... d>
-constexpr std::array<RowsFunction, kSources> PickTable(std::integer_sequence<int, d...>) {
-  return {PickRows<d + 1>...};
-}
-
-template <int left, int... d>
-constexpr std::array<PairFunction, kSources> PairsWith(std::integer_sequence<int, d...>) {
-  return {PickPairRows<left, d + 1>...};
+// The picking functions for every number of sources of the first strip and the second: entry
+// [d - 1][e] for d and e sources, e = 0 for the first strip alone.
+template <int left, int... e>
+constexpr std::array<RowsFunction, kSources + 1> PickWith(std::integer_sequence<int, e...>) {
+  return {PickRows<left, e>...};
 }
 
 template <int... d>
-constexpr std::array<std::array<PairFunction, kSources>, kSources> PairTable(
-    std::integer_sequence<int, d...> all) {
-  return {PairsWith<d + 1>(all)...};
+constexpr std::array<std::array<RowsFunction, kSources + 1>, kSources> PickTable(
+    std::integer_sequence<int, d...>) {
+  return {PickWith<d + 1>(std::make_integer_sequence<int, kSources + 1>{})...};
 }
+
+constexpr auto kPick = PickTable(std::make_integer_sequence<int, kSources>{});
 
 // Rows r0 to r1 - 1 of a prepared strip's steady rows.
 void DrawSteadyRows(const Canvas& canvas, int32_t x0, const SteadyStrip& strip, int32_t r0,
                     int32_t r1) {
-  static constexpr auto kPick = PickTable(Sources{});
   if (r0 >= r1) return;
   if (strip.sources > 0 && Widest() == FastVectors::kAvx512) {
-    kPick[strip.sources - 1](canvas, x0, strip, r0, r1);
+    kPick[static_cast<size_t>(strip.sources - 1)][0](canvas, x0, strip, strip, r0, r1);
   } else {
     GatherRows(canvas, x0, strip, r0, r1);
   }
@@ -792,7 +779,6 @@ void DrawSteadyRows(const Canvas& canvas, int32_t x0, const SteadyStrip& strip, 
 
 // The steady rows of two prepared neighbouring strips at x0: the rows both have, picked as pairs.
 void DrawSteadyPair(const Canvas& canvas, int32_t x0, const SteadyStrip& a, const SteadyStrip& b) {
-  static constexpr auto kPairs = PairTable(Sources{});
   const int32_t r0 = std::max(a.row0, b.row0), r1 = std::min(a.row1, b.row1);
   if (a.sources == 0 || b.sources == 0 || Widest() != FastVectors::kAvx512 || r0 >= r1) {
     DrawSteadyRows(canvas, x0, a, a.row0, a.row1);
@@ -801,7 +787,8 @@ void DrawSteadyPair(const Canvas& canvas, int32_t x0, const SteadyStrip& a, cons
   }
   DrawSteadyRows(canvas, x0, a, a.row0, r0);
   DrawSteadyRows(canvas, x0 + kStrip, b, b.row0, r0);
-  kPairs[a.sources - 1][static_cast<size_t>(b.sources - 1)](canvas, x0, a, b, r0, r1);
+  kPick[static_cast<size_t>(a.sources - 1)][static_cast<size_t>(b.sources)](canvas, x0, a, b, r0,
+                                                                            r1);
   DrawSteadyRows(canvas, x0, a, r1, a.row1);
   DrawSteadyRows(canvas, x0 + kStrip, b, r1, b.row1);
 }
