@@ -36,8 +36,8 @@ uint64_t Bits(T value) {
 // strips of a narrow page.
 constexpr int32_t kThreadCounts[] = {1, 2, 3, 7};
 
-// The fast path's ways of drawing, which every frame takes in turn: with each of them on a
-// processor that has it, the others on one that has not.
+// The fast path's ways of drawing, which every frame takes in turn (a failure names the index):
+// with each of them on a processor that has it, the others on one that has not.
 constexpr FastVectors kVectors[] = {FastVectors::kAvx512, FastVectors::kAvx2, FastVectors::kNone};
 
 // Every frame global the renderers leave behind.
@@ -183,10 +183,13 @@ class StripRenderer : public testsupport::WorldTest {
     const FrameState literal = Capture();
     for (int32_t threads : kThreadCounts) {
       THREADS = threads;
-      LIMITFASTVECTORS(kVectors[frames_++ % std::size(kVectors)]);
+      const size_t vectors = frames_++ % std::size(kVectors);
+      LIMITFASTVECTORS(kVectors[vectors]);
+      const std::string how = where + ", " + std::to_string(threads) + " threads, vector limit " +
+                              std::to_string(vectors);
       Prepare(cleared);
-      ASSERT_TRUE(STRIPRAYTRACE()) << where << ", " << threads << " threads";
-      EXPECT_EQ(Difference(literal, Capture()), "") << where << ", " << threads << " threads";
+      ASSERT_TRUE(STRIPRAYTRACE()) << how;
+      EXPECT_EQ(Difference(literal, Capture()), "") << how;
     }
   }
 
