@@ -194,9 +194,10 @@ bool Reader::Parse(const std::string& line, Event& event, std::string& error) {
   } else if (n == 7 && words[1] == "seconds" && words[2] == "at" && words[4] == "frames" &&
              words[5] == "per" && words[6] == "second") {
     double fps = 0;
-    if (!NumberIn(words[3], 1e-9, kMaxFramesPerSecond, fps) ||
+    // F below 1/60 would make frames longer than a frame line may be.
+    if (!NumberIn(words[3], 1 / kMaxFrameSeconds, kMaxFramesPerSecond, fps) ||
         !NumberIn(verb, 0, kMaxFrames, frames)) {
-      problem = "N seconds at F frames per second needs N of 0 or more and F above 0 to 1000";
+      problem = "N seconds at F frames per second needs N of 0 or more and F from 1/60 to 1000";
     } else {
       frames = std::round(frames * fps);
       repeat_seconds_ = 1 / fps;

@@ -4,7 +4,7 @@
 //   # a comment (so is an empty line)
 //   seed S                           the random generator's seed at start-up
 //   frame D                          one frame lasting D seconds (0 to 60)
-//   N seconds at F frames per second N x F frames (rounded) of 1/F seconds each (F up to 1000)
+//   N seconds at F frames per second N x F frames (rounded) of 1/F seconds each (F 1/60 to 1000)
 //   down KEY / up KEY                a key (a name of KeyNames) goes down / comes up
 //   type KEY                         a key text for the keyboard buffer: a name of TypedKeyNames,
 //                                    one printable character, or 0x and its bytes in hexadecimal

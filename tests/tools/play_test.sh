@@ -23,7 +23,7 @@ cmp -s "$tmp/a" "$tmp/b" || fail "the seed line did not choose the board"
 
 # Bad sessions: exit code 65 and the file and line, no outputs.
 for bad in 'down Jump' 'frame -1' 'frame nan' '9999999 seconds at 60 frames per second' \
-  "$(printf 'BM\001\377')"; do
+  '1000 seconds at .002 frames per second' "$(printf 'BM\001\377')"; do
   printf 'frame 0\n%s\n' "$bad" >"$tmp/bad"
   code=0
   "$snapshot" --dir "$data" --play "$tmp/bad" --state "$tmp/none" 2>"$tmp/err" || code=$?
